@@ -1,0 +1,202 @@
+// The channel database of one receiver .cxf file: the loader and the records
+// it builds, the shared constant tables and the channel sort orders.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Size of the part of a .cxf file that is read; everything is parsed from it.
+inline constexpr std::size_t CxfFileSize = 126068;
+inline constexpr int SatelliteCount = 99;
+inline constexpr int TransponderCount = 999;
+inline constexpr int ChannelCount = 2500;
+inline constexpr std::size_t SatelliteRecordSize = 40;
+inline constexpr std::size_t TransponderRecordSize = 10;
+inline constexpr std::size_t ChannelRecordSize = 32;
+inline constexpr std::size_t NameFieldSize = 20;
+inline constexpr std::size_t NameMaxLength = 20;
+inline constexpr std::size_t PositionTextMaxLength = 30;
+
+inline constexpr std::array<const char*, 10> SortOrderNames = {
+    "BY_NAME",         "BY_FREQUENCY",  "BY_VIDEOPID",       "BY_AUDIOPID",
+    "BY_POLARISATION", "BY_SYMBOLRATE", "BY_SATELLITE",      "BY_SATELLITE_NAME",
+    "BY_ORIGINAL_CHANNEL_ID", "BY_PACKAGE"};
+inline constexpr int BY_NAME = 0;
+inline constexpr int BY_FREQUENCY = 1;
+inline constexpr int BY_ORIGINAL_CHANNEL_ID = 8;
+inline constexpr int BY_PACKAGE = 9;
+
+inline constexpr std::array<const char*, 4> PolarisationNames = {"H", "V", "L", "R"};
+
+// Errors carry the exact text that the user is shown.
+class ECxfError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that cannot be opened or read; ErrorCode is the platform's number
+// (100 for a file that ends too early).
+class EInOutError : public ECxfError {
+public:
+    EInOutError(const std::string& Message, int Code) : ECxfError(Message), ErrorCode(Code) {}
+    int ErrorCode;
+};
+
+// A lookup with an index outside its list.
+class EListError : public ECxfError {
+public:
+    using ECxfError::ECxfError;
+};
+
+// A header that points a table outside the file image.
+class ECorruptFileError : public ECxfError {
+public:
+    using ECxfError::ECxfError;
+};
+
+struct TChannel;
+
+struct TSatellite {
+    std::string Name;  // Windows-1252, trimmed, at most 20 characters
+    std::uint16_t Position = 0;  // tenths of a degree, counted eastward
+    bool UF = false;
+    bool AC = false;
+    std::string SanitisedName;
+    std::string PositionText;
+    std::vector<TChannel*> Channels;  // not owning; filled by the HTML export
+    std::uint8_t Number = 0;          // 1-based place in the satellite table
+};
+
+struct TTransponder {
+    std::uint16_t Frequency = 0;
+    std::uint8_t Polarisation = 0;  // index into PolarisationNames
+    std::uint16_t Symbolrate = 0;
+    std::uint8_t SatelliteIndex = 0;
+    TSatellite* Satellite = nullptr;  // none when SatelliteIndex names no slot
+    bool UF = false;
+    std::uint16_t OriginalNetworkID = 0;
+    std::uint16_t TransportStreamID = 0;
+    std::uint16_t Number = 0;  // 1-based place in the transponder table
+};
+
+struct TChannel {
+    std::uint16_t VideoPID = 0;
+    bool UF = false;
+    std::uint16_t AudioPID = 0;
+    std::uint16_t PCRPID = 0;
+    std::uint16_t TeletextPID = 0;
+    std::uint16_t ServiceID = 0;
+    std::uint16_t TransponderIndex = 0;
+    TTransponder* Transponder = nullptr;  // never null for a channel in the database
+    std::string Name;
+    std::string HtmlRow;  // the finished table row, written by the HTML export
+    std::uint16_t Number = 0;  // 1-based place in the channel table, gaps included
+    bool PayTV = false;
+    std::uint16_t PackageID = 0;
+    std::string PackageName;
+};
+
+class TCxfFile;
+
+// What one export run hands to one exporter. CxfFile points at the run's
+// database variable, which may be filled only after the record is.
+struct TExportOptions {
+    std::unique_ptr<TCxfFile>* CxfFile = nullptr;
+    std::string ExportDirectory;
+    std::string FileName;
+    bool ExcludeChannelUF = false;
+    bool ExcludeChannelVPID = false;
+    bool ExcludeTransponderUF = false;
+    bool ExcludeSatelliteUF = false;
+};
+
+// The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG),
+// "." when no usable locale is set.
+char LocaleDecimalSeparator();
+
+// Every character other than 0-9, A-Z and a-z becomes "_"; length unchanged.
+std::string SanitiseName(const std::string& Text);
+
+// The display text of an orbital position in tenths of a degree, for
+// example "19,2\xB0 0" (east) or "0,8\xB0 W" (west).
+std::string PositionToText(std::uint16_t Position, char DecimalSeparator);
+
+// Decodes one raw name field: drops control bytes, decodes UTF-8 and converts
+// to Windows-1252. Not trimmed. Invalid UTF-8 gives an empty text.
+std::string DecodeNameField(std::span<const std::uint8_t> Field);
+
+// Removes leading and trailing characters with codes up to 0x20.
+std::string TrimText(const std::string& Text);
+
+// Byte-wise comparison with only a-z folded to A-Z; <0, 0 or >0.
+int CompareSortText(const std::string& A, const std::string& B);
+
+// Case-insensitive equality for ASCII and the Windows-1252 letters.
+bool SameTextAnsi(const std::string& A, const std::string& B);
+
+// <0 puts A before B under the sort order (0-9), >0 after it.
+int CompareChannels(const TChannel& A, const TChannel& B, int Order);
+
+class TCxfFile final {
+public:
+    // Reads the first CxfFileSize bytes of the file and builds the database.
+    explicit TCxfFile(const std::string& FileName, char DecimalSeparator = LocaleDecimalSeparator());
+    // Builds the database from an image already in memory; a shorter image
+    // fails as a short file does, bytes past CxfFileSize are ignored.
+    explicit TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator = LocaleDecimalSeparator());
+    ~TCxfFile();
+    TCxfFile(const TCxfFile&) = delete;
+    TCxfFile& operator=(const TCxfFile&) = delete;
+
+    const std::vector<std::unique_ptr<TSatellite>>& Satellites() const { return FSatellites; }
+    const std::vector<std::unique_ptr<TTransponder>>& Transponders() const { return FTransponders; }
+    const std::vector<std::unique_ptr<TChannel>>& Channels() const { return FChannels; }
+    const std::vector<std::string>& Packages() const { return FPackages; }
+
+    TSatellite& GetSatellite(int Index) const;
+    TTransponder& GetTransponder(int Index) const;
+    TChannel& GetChannel(int Index) const;
+
+    // Index of the package that matches Name without regard to case; a new
+    // entry is appended when none does.
+    int AddPackage(const std::string& Name);
+
+    void SortChannels(int Order);
+    void SortSatelliteChannels(int SatelliteIndex, int Order);
+
+private:
+    void LoadFromFile(const std::string& FileName);
+    void LoadFromImage(std::span<const std::uint8_t> Image);
+    void Parse();
+
+    std::uint8_t ReadByte();
+    std::uint16_t ReadWord();
+    std::uint32_t ReadDWord();
+    std::string ReadName(std::size_t Size);
+    void ReadSatellite();
+    void ReadTransponder();
+    void ReadChannel();
+
+    std::unique_ptr<std::array<std::uint8_t, CxfFileSize>> FImage;
+    char FDecimalSeparator;
+
+    std::vector<std::unique_ptr<TSatellite>> FSatellites;
+    std::vector<std::unique_ptr<TTransponder>> FTransponders;
+    std::vector<std::unique_ptr<TChannel>> FChannels;
+    std::vector<std::string> FPackages;
+
+    // Reading state of one load.
+    std::size_t Cursor = 0;
+    std::uint16_t SatelliteCounter = 0;
+    std::uint16_t TransponderCounter = 0;
+    std::uint16_t ChannelCounter = 0;
+    int CurrentPackage = 0;
+    bool CurrentPayTV = false;
+    const TSatellite* LastSatellite = nullptr;
+};

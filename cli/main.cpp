@@ -1,0 +1,2 @@
+// Placeholder until the converter exists.
+int main() { return 0; }

@@ -1,0 +1,38 @@
+// Where exporters put their finished output. Every exporter assembles a whole
+// file in memory and hands it to a sink in one piece.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "CxfFileUnit.h"
+
+// The file could not be created (or could not take the place of the old one).
+class EFCreateError : public ECxfError {
+public:
+    using ECxfError::ECxfError;
+};
+
+// Writing the file's bytes failed.
+class EWriteError : public ECxfError {
+public:
+    using ECxfError::ECxfError;
+};
+
+class TOutputSink {
+public:
+    virtual ~TOutputSink() = default;
+    // Stores the complete content of one output file.
+    virtual void Write(const std::string& FileName, std::string_view Bytes) = 0;
+};
+
+// Replaces the target in one step: the bytes go into a temporary file beside
+// it, which is then renamed over the target. A failure leaves the old file
+// as it was and removes the temporary file.
+class TFileReplacingSink final : public TOutputSink {
+public:
+    void Write(const std::string& FileName, std::string_view Bytes) override;
+};
+
+// The sink the exporters use unless they are given another one.
+TOutputSink& DefaultFileSink();

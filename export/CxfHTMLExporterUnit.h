@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CxfExportWriter.h"
+#include "CxfFileUnit.h"
+
+// The built-in head text (title, script, style sheet): one entry whose lines
+// are joined by CR LF.
+extern const std::string DefaultHtmlHeadText;
+
+// Three linked XHTML pages per named satellite that keeps a channel.
+class TCxfHTMLExporter {
+public:
+    explicit TCxfHTMLExporter(TOutputSink& Sink = DefaultFileSink()) : FSink(Sink) {}
+    // HeadText: UTF-8 lines written as they are into every page's head.
+    void Export(const TExportOptions& Options, const std::vector<std::string>& HeadText);
+
+private:
+    void WriteSatellitePage(const TExportOptions& Options, const std::vector<std::string>& HeadText,
+                            int SortOrder, int SatIndex);
+
+    TOutputSink& FSink;
+};

@@ -1,0 +1,118 @@
+#include "CxfImageBuilder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testsupport {
+
+CxfImageBuilder::CxfImageBuilder() : Image(CxfFileSize, 0) {
+    Magic("CXF2");
+    Offsets(DefaultSatelliteOffset, DefaultTransponderOffset, DefaultChannelOffset);
+    for (int i = 0; i < TransponderCount; ++i) PutByte(TransponderRecord(i) + 4, 0xFF);
+    for (int i = 0; i < ChannelCount; ++i) PutWord(ChannelRecord(i) + 10, 0x03FF);
+}
+
+CxfImageBuilder& CxfImageBuilder::Magic(std::string_view Raw) {
+    std::string Field(Raw.substr(0, 4));
+    Field.resize(4, '\0');
+    return PutBytes(0, Field);
+}
+
+CxfImageBuilder& CxfImageBuilder::Offsets(std::uint32_t Satellites, std::uint32_t Transponders,
+                                          std::uint32_t Channels) {
+    SatOffset = Satellites;
+    TpOffset = Transponders;
+    ChOffset = Channels;
+    PutDWord(4, Satellites);
+    PutDWord(8, Transponders);
+    return PutDWord(12, Channels);
+}
+
+CxfImageBuilder& CxfImageBuilder::Satellite(int Index, const SatelliteSpec& Spec) {
+    const std::size_t At = SatelliteRecord(Index);
+    PutName(At, Spec.Name);
+    return PutWord(At + 20, Spec.PositionWord);
+}
+
+CxfImageBuilder& CxfImageBuilder::Transponder(int Index, const TransponderSpec& Spec) {
+    const std::size_t At = TransponderRecord(Index);
+    PutWord(At, Spec.FirstWord);
+    PutWord(At + 2, Spec.Symbolrate);
+    PutByte(At + 4, Spec.SatelliteIndex);
+    PutByte(At + 5, Spec.Flags);
+    PutWord(At + 6, Spec.OriginalNetworkID);
+    return PutWord(At + 8, Spec.TransportStreamID);
+}
+
+CxfImageBuilder& CxfImageBuilder::Channel(int Index, const ChannelSpec& Spec) {
+    const std::size_t At = ChannelRecord(Index);
+    PutWord(At, Spec.VideoWord);
+    PutWord(At + 2, Spec.AudioPID);
+    PutWord(At + 4, Spec.PCRPID);
+    PutWord(At + 6, Spec.TeletextPID);
+    PutWord(At + 8, Spec.ServiceID);
+    PutWord(At + 10, Spec.TransponderWord);
+    PutName(At + 12, Spec.Name);
+    return *this;
+}
+
+CxfImageBuilder& CxfImageBuilder::PutByte(std::size_t Offset, std::uint8_t Value) {
+    Image.at(Offset) = Value;
+    return *this;
+}
+
+CxfImageBuilder& CxfImageBuilder::PutWord(std::size_t Offset, std::uint16_t Value) {
+    PutByte(Offset, static_cast<std::uint8_t>(Value & 0xFF));
+    return PutByte(Offset + 1, static_cast<std::uint8_t>(Value >> 8));
+}
+
+CxfImageBuilder& CxfImageBuilder::PutDWord(std::size_t Offset, std::uint32_t Value) {
+    PutWord(Offset, static_cast<std::uint16_t>(Value & 0xFFFF));
+    return PutWord(Offset + 2, static_cast<std::uint16_t>(Value >> 16));
+}
+
+CxfImageBuilder& CxfImageBuilder::PutBytes(std::size_t Offset, std::string_view Raw) {
+    for (std::size_t i = 0; i < Raw.size(); ++i) PutByte(Offset + i, static_cast<std::uint8_t>(Raw[i]));
+    return *this;
+}
+
+void CxfImageBuilder::PutName(std::size_t Offset, const std::string& Raw) {
+    if (Raw.size() > NameFieldSize) throw std::invalid_argument("name field longer than 20 bytes: " + Raw);
+    std::string Field = Raw;
+    Field.resize(NameFieldSize, '\0');
+    PutBytes(Offset, Field);
+}
+
+std::filesystem::path CxfImageBuilder::WriteTo(const std::filesystem::path& Path) const {
+    WriteFileBytes(Path, std::string_view(reinterpret_cast<const char*>(Image.data()), Image.size()));
+    return Path;
+}
+
+TempDir::TempDir() {
+    std::string Pattern = (std::filesystem::temp_directory_path() / "zanvero-test-XXXXXX").string();
+    if (mkdtemp(Pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    Dir = Pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code Ignored;
+    // Tests may have taken rights away; give them back so that removal works.
+    std::filesystem::permissions(Dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, Ignored);
+    std::filesystem::remove_all(Dir, Ignored);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& Path) {
+    std::ifstream In(Path, std::ios::binary);
+    if (!In) throw std::runtime_error("cannot read " + Path.string());
+    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::filesystem::path& Path, std::string_view Bytes) {
+    std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
+    Out.write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+    if (!Out) throw std::runtime_error("cannot write " + Path.string());
+}
+
+}  // namespace testsupport
