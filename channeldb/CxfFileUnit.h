@@ -34,7 +34,8 @@ inline constexpr int BY_PACKAGE = 9;
 
 inline constexpr std::array<const char*, 4> PolarisationNames = {"H", "V", "L", "R"};
 
-// Errors carry the exact text that the user is shown.
+// Errors carry the exact text that the user is shown, in UTF-8 (file names
+// in it are the platform's own bytes).
 class ECxfError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -12,7 +12,7 @@
 namespace testsupport {
 
 struct SatelliteSpec {
-    std::string Name;               // raw bytes of the 20-byte field, zero padded
+    std::string Name{};             // raw bytes of the 20-byte field, zero padded
     std::uint16_t PositionWord = 0; // position | 0x1000 UF | 0x2000 AC
 };
 
@@ -26,7 +26,7 @@ struct TransponderSpec {
 };
 
 struct ChannelSpec {
-    std::string Name;                   // raw bytes of the 20-byte field, zero padded
+    std::string Name{};                 // raw bytes of the 20-byte field, zero padded
     std::uint16_t TransponderWord = 0;  // index in bits 0-9
     std::uint16_t VideoWord = 0;        // video PID, 0x1000/0x2000 give UF
     std::uint16_t AudioPID = 0;

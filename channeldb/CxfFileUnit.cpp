@@ -1,0 +1,448 @@
+#include "CxfFileUnit.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <locale>
+#include <unistd.h>
+
+namespace {
+
+// Code 100 is the classic number for reading past the end of a file.
+constexpr int ReadBeyondEndOfFile = 100;
+
+// Unicode code points of Windows-1252 bytes 0x80-0x9F; 0 marks the five
+// bytes that have no character.
+constexpr std::array<std::uint16_t, 32> Cp1252High = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+char ToWindows1252(std::uint32_t Code) {
+    if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
+    if (Code > 0xFF) {
+        for (std::size_t i = 0; i < Cp1252High.size(); ++i)
+            if (Cp1252High[i] == Code) return static_cast<char>(0x80 + i);
+    }
+    return '?';
+}
+
+// Lower case of a Windows-1252 byte for the letters that have both cases.
+unsigned char FoldAnsiCase(unsigned char C) {
+    if (C >= 'A' && C <= 'Z') return static_cast<unsigned char>(C + 0x20);
+    if (C >= 0xC0 && C <= 0xDE && C != 0xD7) return static_cast<unsigned char>(C + 0x20);
+    switch (C) {
+        case 0x8A: return 0x9A;  // Š
+        case 0x8C: return 0x9C;  // Œ
+        case 0x8E: return 0x9E;  // Ž
+        case 0x9F: return 0xFF;  // Ÿ
+        default: return C;
+    }
+}
+
+[[noreturn]] void FailOpen(const std::string& FileName, int Error) {
+    switch (Error) {
+        case ENOENT: {
+            // A missing file in an existing directory is "not found"; a path
+            // through a directory that does not exist is no valid name.
+            const std::filesystem::path Parent = std::filesystem::path(FileName).parent_path();
+            std::error_code Ignored;
+            if (Parent.empty() || std::filesystem::is_directory(Parent, Ignored))
+                throw EInOutError("File not found", 2);
+            throw EInOutError("Invalid filename", 123);
+        }
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case EINVAL:
+        case ELOOP:
+            throw EInOutError("Invalid filename", 123);
+        case EMFILE:
+        case ENFILE:
+            throw EInOutError("Too many open files", 4);
+        case EACCES:
+        case EPERM:
+        case EISDIR:
+            throw EInOutError("File access denied", 5);
+        default:
+            throw EInOutError("I/O error " + std::to_string(Error), Error);
+    }
+}
+
+void AppendDigits(std::string& Out, unsigned Value) {
+    Out += std::to_string(Value);
+}
+
+}  // namespace
+
+char LocaleDecimalSeparator() {
+    try {
+        const std::locale User("");
+        const char Separator = std::use_facet<std::numpunct<char>>(User).decimal_point();
+        return Separator == '\0' ? '.' : Separator;
+    } catch (const std::exception&) {
+        return '.';
+    }
+}
+
+std::string SanitiseName(const std::string& Text) {
+    std::string Result = Text;
+    for (char& C : Result) {
+        const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
+        if (!Keep) C = '_';
+    }
+    return Result;
+}
+
+std::string PositionToText(std::uint16_t Position, char DecimalSeparator) {
+    const bool East = Position < 1800;
+    const int Tenths = East ? Position : 3600 - static_cast<int>(Position);
+    const unsigned Magnitude = static_cast<unsigned>(Tenths < 0 ? -Tenths : Tenths);
+    std::string Text;
+    if (Tenths < 0) Text += '-';
+    AppendDigits(Text, Magnitude / 10);
+    if (Magnitude % 10 != 0) {
+        Text += DecimalSeparator;
+        Text += static_cast<char>('0' + Magnitude % 10);
+    }
+    Text += East ? "\xB0 0" : "\xB0 W";
+    return Text.substr(0, PositionTextMaxLength);
+}
+
+std::string DecodeNameField(std::span<const std::uint8_t> Field) {
+    // Name fields are 20 bytes; the buffer only grows for longer callers.
+    std::array<std::uint8_t, 32> Small{};
+    std::vector<std::uint8_t> Large;
+    std::uint8_t* Clean = Small.data();
+    if (Field.size() > Small.size()) {
+        Large.resize(Field.size());
+        Clean = Large.data();
+    }
+    std::size_t Count = 0;
+    for (const std::uint8_t B : Field)
+        if (B >= 0x20 && B != 0xFF) Clean[Count++] = B;
+
+    std::string Text;
+    Text.reserve(Count);
+    std::size_t i = 0;
+    while (i < Count) {
+        const std::uint8_t Lead = Clean[i];
+        if (Lead < 0x80) {
+            Text += static_cast<char>(Lead);
+            ++i;
+            continue;
+        }
+        // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
+        // of the lead byte decides between three and two bytes.
+        const std::size_t Length = (Lead & 0xF8) == 0xF0 ? 4 : (Lead & 0x20) ? 3 : 2;
+        if (i + Length > Count) return {};
+        std::uint32_t Code = Lead & 0x3F;
+        for (std::size_t k = 1; k < Length; ++k) {
+            const std::uint8_t Next = Clean[i + k];
+            if ((Next & 0xC0) != 0x80) return {};
+            Code = (Code << 6) | (Next & 0x3F);
+        }
+        i += Length;
+        if (Length == 4) {
+            Text += '?';  // beyond the 16-bit range: Windows-1252 has none of these
+            continue;
+        }
+        Code &= 0xFFFF;
+        // Overlong forms can smuggle in control characters that cleaning
+        // removed from the raw bytes; keep them out of names the same way.
+        if (Code < 0x20) continue;
+        Text += ToWindows1252(Code);
+    }
+    return Text;
+}
+
+std::string TrimText(const std::string& Text) {
+    auto Blank = [](char C) { return static_cast<unsigned char>(C) <= 0x20; };
+    const auto First = std::find_if_not(Text.begin(), Text.end(), Blank);
+    const auto Last = std::find_if_not(Text.rbegin(), Text.rend(), Blank).base();
+    return First < Last ? std::string(First, Last) : std::string();
+}
+
+int CompareSortText(const std::string& A, const std::string& B) {
+    auto Upper = [](char C) {
+        const auto U = static_cast<unsigned char>(C);
+        return U >= 'a' && U <= 'z' ? U - 0x20 : U;
+    };
+    const std::size_t Common = std::min(A.size(), B.size());
+    for (std::size_t i = 0; i < Common; ++i) {
+        const int Difference = Upper(A[i]) - Upper(B[i]);
+        if (Difference != 0) return Difference;
+    }
+    return A.size() < B.size() ? -1 : A.size() > B.size() ? 1 : 0;
+}
+
+bool SameTextAnsi(const std::string& A, const std::string& B) {
+    if (A.size() != B.size()) return false;
+    for (std::size_t i = 0; i < A.size(); ++i)
+        if (FoldAnsiCase(static_cast<unsigned char>(A[i])) != FoldAnsiCase(static_cast<unsigned char>(B[i])))
+            return false;
+    return true;
+}
+
+int CompareChannels(const TChannel& A, const TChannel& B, int Order) {
+    if (A.PayTV != B.PayTV) return A.PayTV ? 1 : -1;
+    auto Number = [](unsigned X, unsigned Y) { return X < Y ? -1 : X > Y ? 1 : 0; };
+    auto Frequency = [&] { return Number(A.Transponder->Frequency, B.Transponder->Frequency); };
+    auto VideoPID = [&] { return Number(A.VideoPID, B.VideoPID); };
+    int Result = 0;
+    switch (Order) {
+        case BY_NAME:
+            if ((Result = CompareSortText(A.Name, B.Name)) != 0) return Result;
+            if ((Result = Frequency()) != 0) return Result;
+            return VideoPID();
+        case BY_FREQUENCY:
+            if ((Result = Frequency()) != 0) return Result;
+            if ((Result = CompareSortText(A.Name, B.Name)) != 0) return Result;
+            return VideoPID();
+        case BY_PACKAGE:
+            if ((Result = CompareSortText(A.PackageName, B.PackageName)) != 0) return Result;
+            if ((Result = CompareSortText(A.Name, B.Name)) != 0) return Result;
+            if ((Result = Frequency()) != 0) return Result;
+            return VideoPID();
+        default:
+            return 0;
+    }
+}
+
+namespace {
+
+// The quicksort the exported channel orders depend on: the order in which
+// equal channels come out is part of the output, so neither the pivot choice
+// nor the partitioning may change.
+template <typename List, typename Get>
+void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, int Order, Get ChannelOf) {
+    std::ptrdiff_t I = 0;
+    do {
+        I = Lo;
+        std::ptrdiff_t J = Hi;
+        const TChannel* Pivot = ChannelOf(Items[static_cast<std::size_t>((Lo + Hi) / 2)]);
+        do {
+            while (CompareChannels(*ChannelOf(Items[static_cast<std::size_t>(I)]), *Pivot, Order) < 0) ++I;
+            while (CompareChannels(*ChannelOf(Items[static_cast<std::size_t>(J)]), *Pivot, Order) > 0) --J;
+            if (I <= J) {
+                std::swap(Items[static_cast<std::size_t>(I)], Items[static_cast<std::size_t>(J)]);
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (Lo < J) QuickSort(Items, Lo, J, Order, ChannelOf);
+        Lo = I;
+    } while (I < Hi);
+}
+
+template <typename List, typename Get>
+void SortList(List& Items, int Order, Get ChannelOf) {
+    if (Items.empty()) return;
+    QuickSort(Items, 0, static_cast<std::ptrdiff_t>(Items.size()) - 1, Order, ChannelOf);
+}
+
+}  // namespace
+
+TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator)
+    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
+    FPackages.emplace_back("-");
+    LoadFromFile(FileName);
+}
+
+TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator)
+    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
+    FPackages.emplace_back("-");
+    LoadFromImage(Image);
+}
+
+TCxfFile::~TCxfFile() = default;
+
+void TCxfFile::LoadFromFile(const std::string& FileName) {
+    if (FileName.empty()) throw EInOutError("Invalid filename", 123);
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Fd < 0) FailOpen(FileName, errno);
+
+    std::size_t Done = 0;
+    int Error = 0;
+    while (Done < CxfFileSize) {
+        const ssize_t N = ::read(Fd, FImage->data() + Done, CxfFileSize - Done);
+        if (N < 0 && errno == EINTR) continue;
+        if (N < 0) {
+            Error = errno;
+            break;
+        }
+        if (N == 0) break;
+        Done += static_cast<std::size_t>(N);
+    }
+    ::close(Fd);
+    if (Error == EISDIR) FailOpen(FileName, Error);
+    if (Error != 0) throw EInOutError("I/O error " + std::to_string(Error), Error);
+    if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    Parse();
+}
+
+void TCxfFile::LoadFromImage(std::span<const std::uint8_t> Image) {
+    if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    std::copy_n(Image.begin(), CxfFileSize, FImage->begin());
+    Parse();
+}
+
+void TCxfFile::Parse() {
+    Cursor = 0;
+    if (ReadName(4) != "CXF2") return;
+
+    const std::uint32_t SatelliteOffset = ReadDWord();
+    const std::uint32_t TransponderOffset = ReadDWord();
+    const std::uint32_t ChannelOffset = ReadDWord();
+
+    auto Check = [](std::uint32_t Offset, std::size_t Records, std::size_t Size, const char* Table) {
+        if (std::uint64_t{Offset} + Records * Size > CxfFileSize)
+            throw ECorruptFileError(std::string("Die .cxf-Datei ist beschädigt: die ") + Table +
+                                    " liegt außerhalb der Datei.");
+    };
+    Check(SatelliteOffset, SatelliteCount, SatelliteRecordSize, "Satellitentabelle");
+    Check(TransponderOffset, TransponderCount, TransponderRecordSize, "Transpondertabelle");
+    Check(ChannelOffset, ChannelCount, ChannelRecordSize, "Kanaltabelle");
+
+    FSatellites.reserve(SatelliteCount);
+    FTransponders.reserve(TransponderCount);
+    FChannels.reserve(ChannelCount);
+
+    SatelliteCounter = 1;
+    Cursor = SatelliteOffset;
+    for (int i = 0; i < SatelliteCount; ++i, ++SatelliteCounter) ReadSatellite();
+
+    TransponderCounter = 1;
+    Cursor = TransponderOffset;
+    for (int i = 0; i < TransponderCount; ++i, ++TransponderCounter) ReadTransponder();
+
+    ChannelCounter = 1;
+    LastSatellite = nullptr;
+    Cursor = ChannelOffset;
+    for (int i = 0; i < ChannelCount; ++i, ++ChannelCounter) ReadChannel();
+}
+
+std::uint8_t TCxfFile::ReadByte() {
+    return (*FImage)[Cursor++];
+}
+
+std::uint16_t TCxfFile::ReadWord() {
+    const std::uint16_t Low = ReadByte();
+    const std::uint16_t High = ReadByte();
+    return static_cast<std::uint16_t>(Low | (High << 8));
+}
+
+std::uint32_t TCxfFile::ReadDWord() {
+    const std::uint32_t Low = ReadWord();
+    const std::uint32_t High = ReadWord();
+    return Low | (High << 16);
+}
+
+std::string TCxfFile::ReadName(std::size_t Size) {
+    const std::span<const std::uint8_t> Field(FImage->data() + Cursor, Size);
+    Cursor += Size;
+    return DecodeNameField(Field);
+}
+
+void TCxfFile::ReadSatellite() {
+    auto Satellite = std::make_unique<TSatellite>();
+    Satellite->Name = TrimText(ReadName(NameFieldSize)).substr(0, NameMaxLength);
+    Satellite->SanitisedName = SanitiseName(Satellite->Name);
+    const std::uint16_t PositionWord = ReadWord();
+    Satellite->Position = PositionWord & 0x0FFF;
+    Satellite->UF = (PositionWord & 0x1000) != 0;
+    Satellite->AC = (PositionWord & 0x2000) != 0;
+    Satellite->PositionText = PositionToText(Satellite->Position, FDecimalSeparator);
+    ReadWord();
+    for (int i = 0; i < 4; ++i) ReadDWord();
+    Satellite->Number = static_cast<std::uint8_t>(SatelliteCounter & 0xFF);
+    FSatellites.push_back(std::move(Satellite));
+}
+
+void TCxfFile::ReadTransponder() {
+    auto Transponder = std::make_unique<TTransponder>();
+    const std::uint16_t First = ReadWord();
+    Transponder->Frequency = First & 0x3FFF;
+    Transponder->Polarisation = static_cast<std::uint8_t>(First >> 14);
+    Transponder->Symbolrate = ReadWord();
+    Transponder->SatelliteIndex = ReadByte();
+    if (Transponder->SatelliteIndex < FSatellites.size())
+        Transponder->Satellite = FSatellites[Transponder->SatelliteIndex].get();
+    Transponder->UF = (ReadByte() & 0x01) != 0;
+    Transponder->OriginalNetworkID = ReadWord();
+    Transponder->TransportStreamID = ReadWord();
+    Transponder->Number = TransponderCounter;
+    FTransponders.push_back(std::move(Transponder));
+}
+
+void TCxfFile::ReadChannel() {
+    auto Channel = std::make_unique<TChannel>();
+    const std::uint16_t First = ReadWord();
+    Channel->VideoPID = First & 0x1FFF;
+    Channel->UF = (First & 0x3000) != 0;
+    Channel->AudioPID = ReadWord() & 0x1FFF;
+    Channel->PCRPID = ReadWord() & 0x1FFF;
+    Channel->TeletextPID = ReadWord() & 0x1FFF;
+    Channel->ServiceID = ReadWord();
+    Channel->TransponderIndex = ReadWord() & 0x03FF;
+
+    if (Channel->TransponderIndex < FTransponders.size())
+        Channel->Transponder = FTransponders[Channel->TransponderIndex].get();
+
+    if (Channel->Transponder != nullptr && Channel->Transponder->Satellite != LastSatellite) {
+        CurrentPayTV = false;
+        CurrentPackage = 0;
+        LastSatellite = Channel->Transponder->Satellite;
+    }
+
+    Channel->Name = TrimText(ReadName(NameFieldSize)).substr(0, NameMaxLength);
+
+    const std::string& Name = Channel->Name;
+    if (Name.size() >= 2 && Name.front() == '<' && Name.back() == '>') {
+        std::string Package = TrimText(Name.substr(1, Name.size() - 2));
+        CurrentPayTV = !Package.empty() && Package.front() == '$';
+        if (CurrentPayTV) Package = TrimText(Package.substr(1));
+        CurrentPackage = AddPackage(Package);
+    }
+
+    Channel->Number = ChannelCounter;
+    Channel->PackageID = static_cast<std::uint16_t>(CurrentPackage);
+    Channel->PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)].substr(0, NameMaxLength);
+    Channel->PayTV = CurrentPayTV;
+
+    if (Channel->Transponder != nullptr) FChannels.push_back(std::move(Channel));
+}
+
+TSatellite& TCxfFile::GetSatellite(int Index) const {
+    if (Index < 0 || static_cast<std::size_t>(Index) >= FSatellites.size())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return *FSatellites[static_cast<std::size_t>(Index)];
+}
+
+TTransponder& TCxfFile::GetTransponder(int Index) const {
+    if (Index < 0 || static_cast<std::size_t>(Index) >= FTransponders.size())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return *FTransponders[static_cast<std::size_t>(Index)];
+}
+
+TChannel& TCxfFile::GetChannel(int Index) const {
+    if (Index < 0 || static_cast<std::size_t>(Index) >= FChannels.size())
+        throw EListError("List index out of bounds (" + std::to_string(Index) + ")");
+    return *FChannels[static_cast<std::size_t>(Index)];
+}
+
+int TCxfFile::AddPackage(const std::string& Name) {
+    for (std::size_t i = 0; i < FPackages.size(); ++i)
+        if (SameTextAnsi(FPackages[i], Name)) return static_cast<int>(i);
+    FPackages.push_back(Name);
+    return static_cast<int>(FPackages.size() - 1);
+}
+
+void TCxfFile::SortChannels(int Order) {
+    SortList(FChannels, Order, [](const std::unique_ptr<TChannel>& C) { return C.get(); });
+}
+
+void TCxfFile::SortSatelliteChannels(int SatelliteIndex, int Order) {
+    SortList(GetSatellite(SatelliteIndex).Channels, Order, [](TChannel* C) { return C; });
+}

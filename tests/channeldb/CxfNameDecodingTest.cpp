@@ -1,0 +1,101 @@
+// Name fields (cleaning, UTF-8, Windows-1252) and the derived satellite texts.
+#include <gtest/gtest.h>
+
+#include "CxfTestUtil.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::string Decode(const std::string& Raw) {
+    std::string Field = Raw;
+    Field.resize(std::max<std::size_t>(Raw.size(), NameFieldSize), '\0');
+    return DecodeNameField(std::span(reinterpret_cast<const std::uint8_t*>(Field.data()), Field.size()));
+}
+
+struct DecodeCase {
+    const char* What;
+    std::string Raw;
+    std::string Expected;
+};
+
+class NameDecoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(NameDecoding, DecodesField) {
+    EXPECT_EQ(Decode(GetParam().Raw), GetParam().Expected) << GetParam().What;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, NameDecoding,
+    ::testing::Values(
+        DecodeCase{"ascii", "Astra", "Astra"},
+        DecodeCase{"0xFF padding", "Astra" + std::string(15, '\xFF'), "Astra"},
+        DecodeCase{"control bytes dropped, not blanked", std::string("A\x01" "B"), "AB"},
+        DecodeCase{"bytes after a zero still count", std::string("AB\0CD", 5), "ABCD"},
+        DecodeCase{"umlaut", "\xC3\xA4", "\xE4"},
+        DecodeCase{"sharp s and y diaeresis", "\xC3\x9F\xC3\xBF", "\xDF\xFF"},
+        DecodeCase{"lone Latin-1 byte empties the field", "\xE4xy", ""},
+        DecodeCase{"euro sign", "\xE2\x82\xAC 5", "\x80 5"},
+        DecodeCase{"en dash and quotes", "\xE2\x80\x93\xE2\x80\x9E\xE2\x80\x9C", "\x96\x84\x93"},
+        DecodeCase{"Z caron, OE ligature, Y diaeresis", "\xC5\xBD\xC5\x92\xC5\xB8", "\x8E\x8C\x9F"},
+        DecodeCase{"C1 control becomes ?", "\xC2\x85x", "?x"},
+        DecodeCase{"outside Windows-1252 becomes ?", "\xC4\x80\xE2\x82\xBF", "??"},
+        DecodeCase{"overlong LF dropped", "a\xC0\x8A" "b", "ab"},
+        DecodeCase{"overlong NUL dropped", "a\xE0\x80\x80" "b", "ab"},
+        DecodeCase{"four-byte character becomes ?", "TV \xF0\x9F\x98\x80!", "TV ?!"},
+        DecodeCase{"four-byte character cut short", "TV \xF0\x9F\x98", ""},
+        DecodeCase{"four-byte with bad continuation", "\xF0\x9F\x41\x80", ""},
+        DecodeCase{"two-byte sequence cut by the field end", std::string(19, 'a') + "\xC3", ""},
+        DecodeCase{"bad continuation byte", "\xC3\x41", ""},
+        DecodeCase{"continuation byte as lead starts a pair", "\x80\x81", ""},
+        DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "?"},
+        DecodeCase{"0xFF inside a sequence is dropped first", "\xC3\xFF\xA4", "\xE4"},
+        DecodeCase{"control byte inside a sequence is dropped first", "\xC3\x0A\xA4", "\xE4"}),
+    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+
+TEST(NameDecoding, LoaderTrimsNames) {
+    CxfImageBuilder B;
+    B.Satellite(0, {.Name = " \xC2\xA0Thor\t\x01 "});
+    B.Transponder(0, {.SatelliteIndex = 0});
+    B.Channel(0, {.Name = std::string("  ZDF  \x7F"), .TransponderWord = 0});
+    B.Channel(1, {.Name = "\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x84\xC3\x96\xC3\x9C\xC3\x9F", .TransponderWord = 0});
+    const auto File = LoadImage(B);
+    // 0xA0 is above the blank and stays; 0x7F likewise.
+    EXPECT_EQ(File->GetSatellite(0).Name, "\xA0Thor");
+    EXPECT_EQ(File->GetChannel(0).Name, "ZDF  \x7F");
+    EXPECT_EQ(File->GetChannel(1).Name, "\xE4\xF6\xFC\xC4\xD6\xDC\xDF");
+}
+
+TEST(SatelliteTexts, PositionText) {
+    const struct {
+        std::uint16_t Position;
+        char Separator;
+        std::string Text;
+    } Cases[] = {
+        {0, ',', "0\xB0 0"},       {192, ',', "19,2\xB0 0"}, {192, '.', "19.2\xB0 0"},
+        {1799, ',', "179,9\xB0 0"}, {1800, ',', "180\xB0 W"},  {3550, ',', "5\xB0 W"},
+        {3592, ',', "0,8\xB0 W"},   {3600, ',', "0\xB0 W"},    {3605, ',', "-0,5\xB0 W"},
+        {4095, '.', "-49.5\xB0 W"}, {130, ',', "13\xB0 0"},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(PositionToText(Case.Position, Case.Separator), Case.Text) << Case.Position;
+}
+
+TEST(SatelliteTexts, SanitiseName) {
+    EXPECT_EQ(SanitiseName("Astra 19.2E"), "Astra_19_2E");
+    EXPECT_EQ(SanitiseName(""), "");
+    EXPECT_EQ(SanitiseName("\xE4/..\\x"), "_____x");
+    EXPECT_EQ(SanitiseName("09AZaz"), "09AZaz");
+}
+
+TEST(SatelliteTexts, LocaleDecimalSeparatorFallsBackToPoint) {
+    const char* Saved = std::getenv("LC_ALL");
+    const std::string Old = Saved ? Saved : "";
+    setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
+    EXPECT_EQ(LocaleDecimalSeparator(), '.');
+    setenv("LC_ALL", "C", 1);
+    EXPECT_EQ(LocaleDecimalSeparator(), '.');
+    if (Saved) setenv("LC_ALL", Old.c_str(), 1); else unsetenv("LC_ALL");
+}
+
+}  // namespace
