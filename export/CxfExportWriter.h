@@ -28,10 +28,22 @@ public:
 
 // Replaces the target in one step: the bytes go into a temporary file beside
 // it, which is then renamed over the target. A failure leaves the old file
-// as it was and removes the temporary file.
+// as it was and removes the temporary file. A symbolic link is followed to
+// the file it names; a device or pipe is written to directly.
 class TFileReplacingSink final : public TOutputSink {
 public:
     void Write(const std::string& FileName, std::string_view Bytes) override;
+};
+
+// Writes the bytes to an open file descriptor (standard output, say) and
+// ignores the file name; a failed write gives "Stream write error".
+class TDescriptorSink final : public TOutputSink {
+public:
+    explicit TDescriptorSink(int Descriptor) : FDescriptor(Descriptor) {}
+    void Write(const std::string& FileName, std::string_view Bytes) override;
+
+private:
+    int FDescriptor;
 };
 
 // The sink the exporters use unless they are given another one.
