@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CsvHtmlTestSupport.h"
+#include "CxfCSVExporterUnit.h"
+
+using namespace exporttest;
+using testsupport::CxfImageBuilder;
+
+namespace {
+
+const std::string Header =
+    "\"Index\";\"Channel_ID\";\"Channel_Name\";\"Satellite\";\"Position\";\"Frequency\";\"Polarisation\";"
+    "\"Symbolrate\";\"Video_PID\";\"Audio_PID\";\"PCR_PID\";\"Teletext_PID\";\"Service_ID\";"
+    "\"Original_Network_ID\";\"Transport_Stream_ID\";\"Unsed_Flag\";\"Pay_TV\";\"Package\"\r\n";
+
+// Five kept channels (one record between them is dropped), one of them on a
+// transponder without satellite; the second satellite and its transponder
+// carry UF flags, which the CSV export must ignore.
+CxfImageBuilder SmallImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192});
+    Image.Satellite(1, {"Hot\"Bird", 130 | 0x1000});
+    Image.Transponder(0, {TpWord(11494, 1), 22000, 0, 0, 1, 1093});
+    Image.Transponder(1, {TpWord(12188, 0), 27500, 1, 1, 318, 8400});
+    Image.Transponder(2, {TpWord(10000, 2), 1000, 0xFF, 0, 5, 6});
+    Image.Channel(0, {"Das Erste", 0, 101, 102, 103, 104, 28106});
+    // Record 1 keeps the empty slot's transponder index and is dropped.
+    Image.Channel(2, {"<$Sky>", 0, 0, 0, 0, 0, 0});
+    Image.Channel(3, {"Sky \"Cinema\"", 0, 255, 256, 257, 0, 10});
+    Image.Channel(4, {"Orphan", 2, 300, 301, 302, 303, 304});
+    Image.Channel(5, {"Rai's;\xC3\x9C", 1, 0x2000 | 512, 650, 8190, 0, 65535});
+    return Image;
+}
+
+std::string ExportCsv(const CxfImageBuilder& Image, const std::function<void(TExportOptions&)>& Configure = {}) {
+    auto Database = Load(Image);
+    TExportOptions Options = OptionsFor(Database);
+    Options.FileName = "/out/list.csv";
+    if (Configure) Configure(Options);
+    TMemorySink Sink;
+    TCxfCSVExporter(Sink).Export(Options);
+    EXPECT_EQ(Sink.Names(), std::vector<std::string>{"/out/list.csv"});
+    return Sink.Files.empty() ? std::string() : Sink.Files.front().second;
+}
+
+TEST(CsvExporterTest, WholeFileOfASmallImage) {
+    const std::string Expected =
+        Header +
+        "\"0\";\"1\";\"Das Erste\";\"Astra 19.2E\";\"19,2\xB0 0\";\"11494\";\"V\";\"22000\";\"101\";\"102\";\"103\";"
+        "\"104\";\"28106\";\"1\";\"1093\";\"0\";\"0\";\"-\"\r\n"
+        "\"1\";\"3\";\"<$Sky>\";\"Astra 19.2E\";\"19,2\xB0 0\";\"11494\";\"V\";\"22000\";\"0\";\"0\";\"0\";"
+        "\"0\";\"0\";\"1\";\"1093\";\"0\";\"1\";\"Sky\"\r\n"
+        "\"2\";\"4\";\"Sky 'Cinema'\";\"Astra 19.2E\";\"19,2\xB0 0\";\"11494\";\"V\";\"22000\";\"255\";\"256\";\"257\";"
+        "\"0\";\"10\";\"1\";\"1093\";\"0\";\"1\";\"Sky\"\r\n"
+        "\"4\";\"6\";\"Rai's;\xDC\";\"Hot'Bird\";\"13\xB0 0\";\"12188\";\"H\";\"27500\";\"512\";\"650\";\"8190\";"
+        "\"0\";\"65535\";\"318\";\"8400\";\"1\";\"0\";\"-\"\r\n";
+    EXPECT_EQ(ExportCsv(SmallImage()), Expected);
+}
+
+TEST(CsvExporterTest, EmptyDatabaseGivesTheHeaderAlone) {
+    CxfImageBuilder Image = SmallImage();
+    Image.Magic("CXF1");
+    EXPECT_EQ(ExportCsv(Image), Header);
+}
+
+TEST(CsvExporterTest, PackageColumnUsesTheFirstSpellingOfThePackage) {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"S1", 10});
+    Image.Satellite(1, {"S2", 20});
+    Image.Transponder(0, {TpWord(11000, 0), 1, 0, 0, 0, 0});
+    Image.Transponder(1, {TpWord(12000, 0), 1, 1, 0, 0, 0});
+    Image.Channel(0, {"<ARD>", 0, 1, 0, 0, 0, 0});
+    Image.Channel(1, {"< ard >", 1, 2, 0, 0, 0, 0});
+    Image.Channel(2, {"Erste", 1, 3, 0, 0, 0, 0});
+    const auto Lines = SplitLines(ExportCsv(Image));
+    ASSERT_EQ(Lines.size(), 4u);
+    for (std::size_t i = 1; i < Lines.size(); ++i) EXPECT_TRUE(Lines[i].ends_with(";\"ARD\"")) << Lines[i];
+}
+
+// The Index fields of the written lines.
+std::vector<std::string> WrittenIndexes(const std::string& Csv) {
+    std::vector<std::string> Indexes;
+    const auto Lines = SplitLines(Csv);
+    for (std::size_t i = 1; i < Lines.size(); ++i) Indexes.push_back(Lines[i].substr(1, Lines[i].find('"', 1) - 1));
+    return Indexes;
+}
+
+struct TExclusionCase {
+    const char* Label;
+    bool ChannelUF, ChannelVPID, TransponderUF, SatelliteUF;
+    std::vector<std::string> Indexes;
+};
+
+void PrintTo(const TExclusionCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class CsvExclusionTest : public ::testing::TestWithParam<TExclusionCase> {};
+
+TEST_P(CsvExclusionTest, LeavesOutExactlyTheExcludedChannels) {
+    const TExclusionCase& Case = GetParam();
+    const std::string Csv = ExportCsv(SmallImage(), [&Case](TExportOptions& Options) {
+        Options.ExcludeChannelUF = Case.ChannelUF;
+        Options.ExcludeChannelVPID = Case.ChannelVPID;
+        Options.ExcludeTransponderUF = Case.TransponderUF;
+        Options.ExcludeSatelliteUF = Case.SatelliteUF;
+    });
+    EXPECT_EQ(WrittenIndexes(Csv), Case.Indexes);
+}
+
+// Index 3 (no satellite) is never written; 1 has video PID 0; 4 has UF set.
+INSTANTIATE_TEST_SUITE_P(
+    Flags, CsvExclusionTest,
+    ::testing::Values(TExclusionCase{"None", false, false, false, false, {"0", "1", "2", "4"}},
+                      TExclusionCase{"VideoPidZero", false, true, false, false, {"0", "2", "4"}},
+                      TExclusionCase{"ChannelUF", true, false, false, false, {"0", "1", "2"}},
+                      TExclusionCase{"BothChannelFlags", true, true, false, false, {"0", "2"}},
+                      TExclusionCase{"TransponderAndSatelliteUFIgnored", false, false, true, true, {"0", "1", "2", "4"}}),
+    [](const ::testing::TestParamInfo<TExclusionCase>& Info) { return std::string(Info.param.Label); });
+
+TEST(CsvExporterTest, QuoteInTheDecimalSeparatorCannotBreakTheField) {
+    CxfImageBuilder Image = SmallImage();
+    auto Database = std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image.Bytes()), '"');
+    TExportOptions Options = OptionsFor(Database);
+    TMemorySink Sink;
+    TCxfCSVExporter(Sink).Export(Options);
+    EXPECT_NE(Sink.Files.at(0).second.find(";\"19'2\xB0 0\";"), std::string::npos);
+}
+
+TEST(CsvExporterTest, ReplacesAnExistingLongerFileCompletely) {
+    testsupport::TempDir Dir;
+    const auto Target = Dir / "list.csv";
+    testsupport::WriteFileBytes(Target, std::string(100000, 'x'));
+    CxfImageBuilder Image;
+    auto Database = Load(Image);
+    TExportOptions Options = OptionsFor(Database);
+    Options.FileName = Target.string();
+    TCxfCSVExporter().Export(Options);
+    EXPECT_EQ(testsupport::ReadFileBytes(Target), Header);
+}
+
+}  // namespace

@@ -1,0 +1,209 @@
+// Real readers of the exported files: the XHTML pages must pass a validating
+// XML parser against the XHTML 1.0 DTD, and the CSV file must read back
+// through Python's csv module field for field. The tools are found on PATH;
+// a missing tool fails the test, since the checks would prove nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CsvHtmlTestSupport.h"
+#include "CxfCSVExporterUnit.h"
+#include "CxfHTMLExporterUnit.h"
+#include "Unit_Uml.h"
+
+using namespace exporttest;
+using testsupport::CxfImageBuilder;
+using testsupport::TempDir;
+
+namespace {
+
+// Names as the receiver stores them (UTF-8), with everything that needs
+// escaping or quoting, pay-TV and free packages, more than 51 channels on
+// the first satellite, an unnamed satellite and a channel without satellite.
+CxfImageBuilder RealisticImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192});
+    Image.Satellite(1, {"Hot&Bird \"13\xC2\xB0" "E\"", 130});
+    Image.Satellite(2, {"T\xC3\xBCrksat <42\xC2\xB0" "E>", 420 | 0x1000});
+    Image.Satellite(3, {"", 100});
+    Image.Satellite(4, {"Astra 28.2E", 282});
+    Image.Satellite(5, {"Intelsat 1W", 3590});
+    Image.Transponder(0, {TpWord(11494, 0), 22000, 0, 0, 1, 1093});
+    Image.Transponder(1, {TpWord(12188, 1), 27500, 0, 1, 133, 33});
+    Image.Transponder(2, {TpWord(10992, 1), 27500, 1, 0, 318, 12000});
+    Image.Transponder(3, {TpWord(11958, 2), 30000, 2, 0, 65535, 65535});
+    Image.Transponder(4, {TpWord(12500, 0), 1000, 3, 0, 7, 8});
+    Image.Transponder(5, {TpWord(12600, 0), 1000, 0xFF, 0, 9, 10});
+    Image.Transponder(6, {TpWord(11000, 3), 5000, 5, 0, 11, 12});
+
+    const std::vector<std::pair<std::string, std::uint16_t>> First = {
+        {"Das Erste", 0},
+        {"<ARD>", 0},
+        {"Sat.1 & Pro7", 0},
+        {"\"Quoted\" <tag>", 0},
+        {"\xC3\x84rger \xC3\xA4 \xC3\xBC \xC3\x9F", 0},
+        {"Euro \xE2\x82\xAC TV", 0},
+        {"\xE2\x80\x9ENachrichten\xE2\x80\x9C", 0},
+        {"Caf\xC3\xA9 \xE2\x80\x93 Bar", 0},
+        {"\xC3\x97\xC3\xB7\xC2\xA9\xC2\xAE \xC2\xBD\xC2\xA0x", 0},
+        {"Rai's; 'single'", 0},
+        {"Brand\xE2\x84\xA2 \xE2\x80\xA6", 0},
+        {"<$Sky Deutschland>", 1},
+    };
+    int Slot = 0;
+    for (const auto& [Name, Tp] : First) {
+        Image.Channel(Slot, {Name, Tp, static_cast<std::uint16_t>(100 + Slot), 200, 300, 400, 500});
+        ++Slot;
+    }
+    for (int i = 0; i < 54; ++i)
+        Image.Channel(Slot++, {"Sky Kanal " + std::to_string(i), 1, static_cast<std::uint16_t>(i % 3 == 0 ? 0 : 1000 + i),
+                               static_cast<std::uint16_t>(2000 + i), 0, 0, static_cast<std::uint16_t>(i)});
+    Image.Channel(Slot++, {"< Free & Easy >", 0, 0x1000 | 5, 0, 0, 0, 0});
+    Image.Channel(Slot++, {"Free 1", 0, 7, 8, 9, 0, 10});
+    Image.Channel(Slot++, {"Hot 1", 2, 1, 2, 3, 4, 5});
+    Image.Channel(Slot++, {"<Pak \"X\">", 2, 0, 0, 0, 0, 0});
+    Image.Channel(Slot++, {"\xC3\x9Cmlaut", 2, 6, 7, 8, 9, 10});
+    Image.Channel(Slot++, {"T\xC3\xBCrk TV", 3, 8191, 8191, 8191, 8191, 65535});
+    Image.Channel(Slot++, {"Nobody", 4, 1, 1, 1, 1, 1});
+    Image.Channel(Slot++, {"Orphan", 5, 1, 1, 1, 1, 1});
+    Image.Channel(Slot++, {"West", 6, 1, 1, 1, 1, 1});
+    return Image;
+}
+
+std::filesystem::path RequireProgram(const std::string& Name) {
+    const std::filesystem::path Program = FindProgram(Name);
+    if (Program.empty()) ADD_FAILURE() << Name << " is not on PATH; scripts/setup installs it";
+    return Program;
+}
+
+TCommandResult Xmllint(const std::filesystem::path& Program, const std::vector<std::filesystem::path>& Files) {
+    std::string Command = ShellQuote(Program.string()) + " --noout --valid --nonet";
+    for (const auto& File : Files) Command += " " + ShellQuote(File.string());
+    return RunCommand(Command);
+}
+
+TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
+    const auto Program = RequireProgram("xmllint");
+    ASSERT_FALSE(Program.empty());
+
+    TempDir Dir;
+    auto Database = Load(RealisticImage());
+    TExportOptions Options = OptionsFor(Database);
+    Options.ExportDirectory = Dir.Path().string() + "/";
+    TCxfHTMLExporter().Export(Options, {DefaultHtmlHeadText});
+
+    std::vector<std::filesystem::path> Pages;
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) Pages.push_back(Entry.path());
+    std::sort(Pages.begin(), Pages.end());
+    // Four named satellites keep channels; the unnamed one and the one
+    // without transponders have no pages.
+    ASSERT_EQ(Pages.size(), 12u);
+    EXPECT_EQ(Pages[0].filename(), "Astra_19_2E_(BY_FREQUENCY).html");
+
+    const TCommandResult Result = Xmllint(Program, Pages);
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
+    EXPECT_EQ(Result.Output, "");
+
+    // The same check must reject a page that breaks the DTD, or it proves
+    // nothing (a missing catalog, for one, would make every page fail).
+    std::string Broken = testsupport::ReadFileBytes(Pages[0]);
+    const std::size_t Cell = Broken.find("<td class=\"l\">");
+    ASSERT_NE(Cell, std::string::npos);
+    Broken.insert(Cell + 14, "<blink>x</blink>");
+    testsupport::WriteFileBytes(Dir / "broken.xhtml", Broken);
+    const TCommandResult Rejected = Xmllint(Program, {Dir / "broken.xhtml"});
+    EXPECT_NE(Rejected.ExitCode, 0);
+    EXPECT_NE(Rejected.Output.find("blink"), std::string::npos) << Rejected.Output;
+}
+
+TEST(HtmlXmllintTest, EveryEscapedByteIsDefinedByTheXhtmlDtd) {
+    const auto Program = RequireProgram("xmllint");
+    ASSERT_FALSE(Program.empty());
+    std::string AllBytes;
+    for (int Byte = 0x20; Byte < 0x100; ++Byte) AllBytes += static_cast<char>(Byte);
+    const std::string Page =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+        "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Transitional//EN\" "
+        "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd\">\r\n"
+        "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>t</title></head><body><p>" +
+        UmlToHtml(AllBytes) + "</p></body></html>\r\n";
+    TempDir Dir;
+    testsupport::WriteFileBytes(Dir / "bytes.html", Page);
+    const TCommandResult Result = Xmllint(Program, {Dir / "bytes.html"});
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
+}
+
+// Prints each record as its fields, re-encoded to Windows-1252 and in hex,
+// joined by "|"; strict mode turns any stray quote into an error.
+constexpr const char* ReaderScript = R"(import csv, sys
+with open(sys.argv[1], newline='', encoding='cp1252') as f:
+    for row in csv.reader(f, delimiter=';', quotechar='"', strict=True):
+        print('|'.join(field.encode('cp1252').hex() for field in row))
+)";
+
+std::vector<std::string> DecodeRecord(const std::string& Line) {
+    std::vector<std::string> Fields(1);
+    for (std::size_t i = 0; i < Line.size(); ++i) {
+        if (Line[i] == '|') {
+            Fields.emplace_back();
+        } else if (i + 1 < Line.size()) {
+            Fields.back() += static_cast<char>(std::stoi(Line.substr(i, 2), nullptr, 16));
+            ++i;
+        }
+    }
+    return Fields;
+}
+
+std::string Unquoted(std::string Text) {
+    std::replace(Text.begin(), Text.end(), '"', '\'');
+    return Text;
+}
+
+TEST(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
+    const auto Program = RequireProgram("python3");
+    ASSERT_FALSE(Program.empty());
+
+    TempDir Dir;
+    auto Database = Load(RealisticImage());
+    TExportOptions Options = OptionsFor(Database);
+    Options.FileName = (Dir / "channels.csv").string();
+    TCxfCSVExporter().Export(Options);
+    testsupport::WriteFileBytes(Dir / "read.py", ReaderScript);
+
+    const TCommandResult Result = RunCommand(ShellQuote(Program.string()) + " " + ShellQuote((Dir / "read.py").string()) +
+                                             " " + ShellQuote(Options.FileName));
+    ASSERT_EQ(Result.ExitCode, 0) << Result.Output;
+    std::vector<std::vector<std::string>> Records;
+    std::size_t Start = 0;
+    for (std::size_t End; (End = Result.Output.find('\n', Start)) != std::string::npos; Start = End + 1)
+        Records.push_back(DecodeRecord(Result.Output.substr(Start, End - Start)));
+
+    std::vector<std::vector<std::string>> Expected = {
+        {"Index", "Channel_ID", "Channel_Name", "Satellite", "Position", "Frequency", "Polarisation", "Symbolrate",
+         "Video_PID", "Audio_PID", "PCR_PID", "Teletext_PID", "Service_ID", "Original_Network_ID",
+         "Transport_Stream_ID", "Unsed_Flag", "Pay_TV", "Package"}};
+    const auto& Channels = Database->Channels();
+    for (std::size_t i = 0; i < Channels.size(); ++i) {
+        const TChannel& C = *Channels[i];
+        const TTransponder& T = *C.Transponder;
+        if (T.Satellite == nullptr) continue;
+        Expected.push_back({std::to_string(i), std::to_string(C.Number), Unquoted(C.Name), Unquoted(T.Satellite->Name),
+                            T.Satellite->PositionText, std::to_string(T.Frequency), PolarisationNames[T.Polarisation],
+                            std::to_string(T.Symbolrate), std::to_string(C.VideoPID), std::to_string(C.AudioPID),
+                            std::to_string(C.PCRPID), std::to_string(C.TeletextPID), std::to_string(C.ServiceID),
+                            std::to_string(T.OriginalNetworkID), std::to_string(T.TransportStreamID),
+                            C.UF ? "1" : "0", C.PayTV ? "1" : "0", Unquoted(Database->Packages()[C.PackageID])});
+    }
+    // Every channel but the one without satellite, and names that need care.
+    ASSERT_EQ(Expected.size(), 1 + 74u);
+    EXPECT_EQ(Expected[6][2], "Euro \x80 TV");
+    EXPECT_EQ(Expected[4][2], "'Quoted' <tag>");
+
+    ASSERT_EQ(Records.size(), Expected.size());
+    for (std::size_t r = 0; r < Records.size(); ++r) EXPECT_EQ(Records[r], Expected[r]) << "record " << r;
+}
+
+}  // namespace
