@@ -116,3 +116,42 @@ void WriteFileBytes(const std::filesystem::path& Path, std::string_view Bytes) {
 }
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+CxfImageBuilder MaximalImage() {
+    CxfImageBuilder B;
+    for (int s = 0; s < SatelliteCount; ++s) {
+        const std::string Name = "Sat \xC3\xA4 & <" + std::to_string(s) + "> 'x'";
+        B.Satellite(s, {.Name = Name, .PositionWord = static_cast<std::uint16_t>((s * 37) % 3600)});
+    }
+    for (int t = 0; t < TransponderCount; ++t)
+        B.Transponder(t, {.FirstWord = static_cast<std::uint16_t>(10700 + t * 2 + ((t % 4) << 14)),
+                          .Symbolrate = 27500,
+                          .SatelliteIndex = static_cast<std::uint8_t>(t % SatelliteCount),
+                          .OriginalNetworkID = static_cast<std::uint16_t>(t),
+                          .TransportStreamID = static_cast<std::uint16_t>(1000 + t)});
+    // Channels run satellite by satellite, so every satellite's run opens
+    // with a marker: a free package, then a pay-TV one halfway through.
+    int Record = 0;
+    for (int s = 0; s < SatelliteCount && Record < ChannelCount; ++s) {
+        const int PerSatellite = ChannelCount / SatelliteCount + (s < ChannelCount % SatelliteCount ? 1 : 0);
+        for (int k = 0; k < PerSatellite && Record < ChannelCount; ++k, ++Record) {
+            std::string Name;
+            if (k == 0) Name = "<Paket " + std::to_string(s % 40) + ">";
+            else if (k == PerSatellite / 2) Name = "<$Pay \xE2\x82\xAC " + std::to_string(s % 40) + ">";
+            else Name = "Kan\xC3\xA4l \"" + std::to_string(Record) + "\" \xE2\x80\x93 x";
+            const int Transponder = s + SatelliteCount * (k % 10);
+            B.Channel(Record, {.Name = Name,
+                               .TransponderWord = static_cast<std::uint16_t>(Transponder),
+                               .VideoWord = static_cast<std::uint16_t>(k % 7 == 0 ? 0 : 100 + Record),
+                               .AudioPID = static_cast<std::uint16_t>(101 + Record),
+                               .PCRPID = static_cast<std::uint16_t>(100 + Record),
+                               .TeletextPID = 32,
+                               .ServiceID = static_cast<std::uint16_t>(Record)});
+        }
+    }
+    return B;
+}
+
+}  // namespace testsupport

@@ -96,3 +96,12 @@ std::string ReadFileBytes(const std::filesystem::path& Path);
 void WriteFileBytes(const std::filesystem::path& Path, std::string_view Bytes);
 
 }  // namespace testsupport
+
+namespace testsupport {
+
+// The largest database a file can hold: 99 named satellites, 999 transponders
+// and 2500 kept channels, with package markers (free and pay-TV) on every
+// satellite and names that need escaping in every format.
+CxfImageBuilder MaximalImage();
+
+}  // namespace testsupport

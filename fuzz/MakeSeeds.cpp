@@ -1,0 +1,48 @@
+// Writes the fuzzer's seed corpus: zanvero-fuzz-seeds DIR
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "CxfImageBuilder.h"
+#include "DemoCxf.h"
+
+namespace {
+
+void Save(const std::filesystem::path& Dir, const std::string& Name, const std::vector<std::uint8_t>& Bytes) {
+    testsupport::WriteFileBytes(Dir / Name, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zanvero-fuzz-seeds DIR\n");
+        return 2;
+    }
+    using namespace testsupport;
+    const std::filesystem::path Dir = argv[1];
+    std::filesystem::create_directories(Dir);
+
+    Save(Dir, "demo.cxf", BuildDemoImage());
+    Save(Dir, "maximal.cxf", MaximalImage().Bytes());
+    Save(Dir, "empty.cxf", CxfImageBuilder().Bytes());
+
+    // Small images: only the header and the first records matter, the rest
+    // is filled with empty slots by the fuzz target.
+    CxfImageBuilder Small;
+    Small.Offsets(16, 16 + 99 * 40, 16 + 99 * 40 + 999 * 10);
+    Small.Satellite(0, {.Name = "A\xC3\xA4\xE2\x82\xAC<&>\"'", .PositionWord = 3601 | 0x3000});
+    Small.Transponder(0, {.FirstWord = 0xFFFF, .SatelliteIndex = 0, .Flags = 1});
+    Small.Transponder(1, {.FirstWord = 11000, .SatelliteIndex = 200});
+    Small.Channel(0, {.Name = "<$ Pay >", .TransponderWord = 0});
+    Small.Channel(1, {.Name = "x\\", .TransponderWord = 0, .VideoWord = 0x3FFF});
+    Small.Channel(2, {.Name = "'\\'\"", .TransponderWord = 1});
+    Save(Dir, "small.cxf", Small.Bytes());
+
+    // Tables packed at the front so that a short input reaches channels.
+    CxfImageBuilder Packed;
+    Packed.Offsets(40, 16, 20);
+    std::vector<std::uint8_t> Head(Packed.Bytes().begin(), Packed.Bytes().begin() + 512);
+    Save(Dir, "packed-head.cxf", Head);
+    return 0;
+}
