@@ -1,0 +1,64 @@
+// The toolkit services the windows use that block or leave the program:
+// modal message boxes, file and folder dialogs, the browser. The windows
+// reach them through TAppServices so that tests can stand in for them.
+#pragma once
+
+#include <QFont>
+#include <QMessageBox>
+#include <QString>
+#include <QUrl>
+#include <exception>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+// Caption of the message boxes and name of the application.
+inline const QString ApplicationTitle = QStringLiteral("Zanvero");
+
+// The font the windows are laid out for, "MS Sans Serif" 8 pt. The controls
+// have fixed pixel sizes, so where that font is missing the substitute is
+// made as small as it takes for the texts to fit as they did in it.
+QFont WindowFont();
+
+class TAppServices {
+public:
+    virtual ~TAppServices() = default;
+
+    // A modal box with the single button OK.
+    virtual void ShowMessage(QWidget* Parent, QMessageBox::Icon Icon, const QString& Caption, const QString& Text);
+    // Runs a prepared file dialog modally; the chosen file or nothing.
+    virtual std::optional<QString> RunFileDialog(QFileDialog& Dialog);
+    // The folder chooser; the chosen directory or nothing.
+    virtual std::optional<QString> ChooseDirectory(QWidget* Parent, const QString& Title, const QString& StartDirectory);
+    // Hands the address to the user's browser; the outcome is not looked at.
+    virtual void OpenUrl(const QUrl& Url);
+
+    // The services of the running program.
+    static TAppServices& Default();
+};
+
+// An error's text as the error box shows it: a full stop is appended when
+// the last character comes after the full stop in the character set.
+QString ErrorBoxText(const QString& Message);
+
+// The text of an exception from the core (local 8-bit) or of anything else.
+QString ExceptionText(const std::exception_ptr& Error);
+
+// Shows the error that reached a handler's boundary the way the
+// application's top-level handler does.
+void ShowErrorBox(TAppServices& Services, QWidget* Parent, const QString& Message);
+
+// Runs one event handler; no exception leaves it, each one is shown in an
+// error box and the window stays usable.
+template <typename Handler>
+void RunGuarded(TAppServices& Services, QWidget* Parent, Handler&& Body) noexcept {
+    try {
+        Body();
+    } catch (...) {
+        try {
+            ShowErrorBox(Services, Parent, ExceptionText(std::current_exception()));
+        } catch (...) {
+        }
+    }
+}

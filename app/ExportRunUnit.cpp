@@ -1,0 +1,137 @@
+#include "ExportRunUnit.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "CxfCSVExporterUnit.h"
+#include "CxfHTMLExporterUnit.h"
+#include "CxfSQLExporterUnit.h"
+
+namespace {
+
+// Puts the remembered caption back when the run ends, however it ends.
+class TCaptionRestorer {
+public:
+    TCaptionRestorer(IExportHost& Host, const std::string& BusyCaption)
+        : FHost(Host), FSavedCaption(Host.ExportButtonCaption()) {
+        FHost.SetExportButtonCaption(BusyCaption);
+    }
+    ~TCaptionRestorer() {
+        // A destructor must not throw; a failing caption update is not worth
+        // losing the error that is already on its way.
+        try {
+            FHost.SetExportButtonCaption(FSavedCaption);
+        } catch (...) {
+        }
+    }
+    TCaptionRestorer(const TCaptionRestorer&) = delete;
+    TCaptionRestorer& operator=(const TCaptionRestorer&) = delete;
+
+private:
+    IExportHost& FHost;
+    std::string FSavedCaption;
+};
+
+bool DirectoryExists(const std::string& Name) {
+    std::error_code Error;
+    return !Name.empty() && std::filesystem::is_directory(Name, Error);
+}
+
+// Creates the directory with its missing parents. Only an empty name is an
+// error; whether the creation worked shows when something is written there.
+void ForceDirectories(const std::string& Name) {
+    if (Name.empty()) throw ECxfError(UnableToCreateDirectoryText);
+    std::error_code Ignored;
+    std::filesystem::create_directories(Name, Ignored);
+}
+
+std::string DirectoryOf(const std::string& FileName) {
+    return std::filesystem::path(FileName).parent_path().string();
+}
+
+void ExportToChosenFile(IExportHost& Host, TSaveDialogKind Kind, TExportOptions& Options,
+                        IExportBackend& Backend) {
+    const std::optional<std::string> Chosen = Host.RunSaveDialog(Kind);
+    if (!Chosen) return;
+    Options.FileName = *Chosen;
+    Host.SetSaveDialogInitialDir(Kind, DirectoryOf(*Chosen));
+    if (Kind == TSaveDialogKind::CSV)
+        Backend.ExportCSV(Options);
+    else
+        Backend.ExportSQL(Options);
+}
+
+}  // namespace
+
+bool CxfFileExists(const std::string& Name) {
+    if (Name.empty()) return false;
+    std::error_code Error;
+    const auto Status = std::filesystem::status(Name, Error);
+    return !Error && std::filesystem::exists(Status) && !std::filesystem::is_directory(Status);
+}
+
+void RunExport(IExportHost& Host, IExportBackend& Backend) {
+    if (!CxfFileExists(Host.CxfFileNameText())) {
+        Host.ShowErrorMessage(CxfFileNotFoundText);
+        return;
+    }
+
+    const std::string ExportPath = Host.ExportPathText();
+    if (!DirectoryExists(ExportPath)) ForceDirectories(ExportPath);
+
+    // Declaration order gives the release order on every way out: options,
+    // then the database, then the caption.
+    std::optional<TCaptionRestorer> Caption;
+    std::unique_ptr<TCxfFile> CxfFile;
+    {
+        auto Options = std::make_unique<TExportOptions>();
+        Options->CxfFile = &CxfFile;
+        Options->ExcludeChannelUF = Host.ExcludeChannelUFChecked();
+        Options->ExcludeChannelVPID = Host.ExcludeChannelVPIDChecked();
+        Options->ExcludeTransponderUF = Host.ExcludeTransponderUFChecked();
+        Options->ExcludeSatelliteUF = Host.ExcludeSatelliteUFChecked();
+
+        Caption.emplace(Host, BusyCaptionText);
+
+        CxfFile = Backend.Load(Host.CxfFileNameText());
+
+        switch (Host.ExportTypeItemIndex()) {
+            case etHTML:
+                Options->ExportDirectory = Host.ExportPathText();
+                Backend.ExportHTML(*Options, Host.HeadTextLines());
+                break;
+            case etCSV:
+                ExportToChosenFile(Host, TSaveDialogKind::CSV, *Options, Backend);
+                break;
+            case etSQL:
+                ExportToChosenFile(Host, TSaveDialogKind::SQL, *Options, Backend);
+                break;
+            case etOther:
+                Host.ShowInformationMessage(OtherFormatsText);
+                break;
+            default:
+                break;
+        }
+    }  // the options are released here
+    CxfFile.reset();
+    Caption.reset();
+}
+
+std::unique_ptr<TCxfFile> TCoreExportBackend::Load(const std::string& FileName) {
+    return std::make_unique<TCxfFile>(FileName, FDecimalSeparator);
+}
+
+void TCoreExportBackend::ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
+    TCxfHTMLExporter Exporter;
+    Exporter.Export(Options, HeadText);
+}
+
+void TCoreExportBackend::ExportCSV(const TExportOptions& Options) {
+    TCxfCSVExporter Exporter;
+    Exporter.Export(Options);
+}
+
+void TCoreExportBackend::ExportSQL(const TExportOptions& Options) {
+    TCxfSQLExporter Exporter;
+    Exporter.Export(Options);
+}

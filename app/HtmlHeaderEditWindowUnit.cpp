@@ -1,0 +1,124 @@
+#include "HtmlHeaderEditWindowUnit.h"
+
+#include "AppServicesUnit.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+
+namespace {
+
+// Client area the window was laid out in, and the frame of that layout:
+// the limits below are outer sizes.
+constexpr int ClientWidth = 679;
+constexpr int ClientHeight = 589;
+constexpr int FrameWidth = 687 - ClientWidth;
+constexpr int FrameHeight = 616 - ClientHeight;
+constexpr int MinOuterWidth = 320;
+constexpr int MinOuterHeight = 150;
+
+constexpr int ButtonWidth = 145;
+constexpr int ButtonHeight = 25;
+constexpr int MemoRightGap = ClientWidth - 677;
+constexpr int MemoBottomGap = ClientHeight - 561;
+
+}  // namespace
+
+QString HeaderLinesToEditorText(const std::vector<std::string>& Lines) {
+    QString Text;
+    for (const std::string& Line : Lines) {
+        QString Shown = QString::fromStdString(Line);
+        Shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        Shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        Text += Shown;
+        Text += QLatin1Char('\n');
+    }
+    return Text;
+}
+
+std::vector<std::string> EditorTextToHeaderLines(const QString& Text) {
+    QStringList Parts = Text.split(QLatin1Char('\n'));
+    if (!Parts.isEmpty() && Parts.back().isEmpty()) Parts.removeLast();
+    std::vector<std::string> Lines;
+    Lines.reserve(static_cast<std::size_t>(Parts.size()));
+    for (const QString& Part : Parts) {
+        // Counted in characters, not UTF-16 units, so no character is split.
+        const QList<uint> Characters = Part.toUcs4();
+        if (Characters.size() > MaxHeaderLineLength)
+            Lines.push_back(QString::fromUcs4(reinterpret_cast<const char32_t*>(Characters.constData()),
+                                              MaxHeaderLineLength)
+                                .toStdString());
+        else
+            Lines.push_back(Part.toStdString());
+    }
+    return Lines;
+}
+
+THtmlHeaderEditWindow::THtmlHeaderEditWindow(QWidget* Parent)
+    : QDialog(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint) {
+    setObjectName(QStringLiteral("HtmlHeaderEditWindow"));
+    setWindowTitle(QStringLiteral("Html Header (Javascript + Stylesheets)"));
+    setFont(WindowFont());
+    setSizeGripEnabled(false);
+
+    TextMemo = new QPlainTextEdit(this);
+    TextMemo->setObjectName(QStringLiteral("TextMemo"));
+    QFont MemoFont(QStringLiteral("Courier New"), 11);
+    MemoFont.setStyleHint(QFont::TypeWriter);
+    TextMemo->setFont(MemoFont);
+    // Tab stops every eight characters, as head text is usually indented.
+    TextMemo->setTabStopDistance(8 * QFontMetricsF(MemoFont).horizontalAdvance(QLatin1Char(' ')));
+    TextMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TextMemo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TextMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    TextMemo->setTabChangesFocus(false);
+    // Reached with the mouse only, never with Tab: Tab belongs to the text.
+    TextMemo->setFocusPolicy(Qt::ClickFocus);
+
+    AbortButton = new QPushButton(QStringLiteral("&Abbruch"), this);
+    AbortButton->setObjectName(QStringLiteral("AbortButton"));
+    OKButton = new QPushButton(QStringLiteral("&Übernehmen"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    setTabOrder(AbortButton, OKButton);
+
+    connect(AbortButton, &QPushButton::clicked, this, &THtmlHeaderEditWindow::AbortButtonClick);
+    connect(OKButton, &QPushButton::clicked, this, &THtmlHeaderEditWindow::OKButtonClick);
+
+    setMinimumSize(MinOuterWidth - FrameWidth, MinOuterHeight - FrameHeight);
+    resize(ClientWidth, ClientHeight);
+    move(141, 104);
+    ArrangeControls();
+}
+
+void THtmlHeaderEditWindow::EditHeader(std::vector<std::string>& Lines) {
+    HeaderLines = &Lines;
+    TextMemo->clear();
+    TextMemo->setPlainText(HeaderLinesToEditorText(Lines));
+    exec();
+    HeaderLines = nullptr;
+}
+
+void THtmlHeaderEditWindow::OKButtonClick() {
+    if (HeaderLines) *HeaderLines = EditorTextToHeaderLines(TextMemo->toPlainText());
+    reject();
+}
+
+void THtmlHeaderEditWindow::AbortButtonClick() {
+    reject();
+}
+
+void THtmlHeaderEditWindow::resizeEvent(QResizeEvent* Event) {
+    QDialog::resizeEvent(Event);
+    ArrangeControls();
+}
+
+// The editor follows all four edges, the buttons keep to the bottom corners.
+void THtmlHeaderEditWindow::ArrangeControls() {
+    const int W = width();
+    const int H = height();
+    TextMemo->setGeometry(0, 0, W - MemoRightGap, H - MemoBottomGap);
+    AbortButton->setGeometry(0, H - ButtonHeight, ButtonWidth, ButtonHeight);
+    OKButton->setGeometry(W - ButtonWidth, H - ButtonHeight, ButtonWidth, ButtonHeight);
+}
