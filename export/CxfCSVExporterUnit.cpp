@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
 
@@ -13,49 +15,65 @@ constexpr std::string_view HeaderLine =
     "\"Service_ID\";\"Original_Network_ID\";\"Transport_Stream_ID\";\"Unsed_Flag\";\"Pay_TV\";"
     "\"Package\"\r\n";
 
-// Room for one line with every name at its full width; a line rarely needs more.
-constexpr std::size_t TypicalLineSize = 200;
+constexpr std::size_t FieldCount = 18;
+constexpr std::size_t NumberFieldCount = 12;
+constexpr std::size_t MaxDigits = 10;  // an unsigned 32-bit value
 
-// Appends the fields of one line, each in double quotes, separated by ";".
+// What a line can take besides the text of its four names and its position:
+// quotes and separators, the numbers at their widest, two flags, the
+// polarisation letter and the line end.
+constexpr std::size_t FixedLineBound = FieldCount * 3 + NumberFieldCount * MaxDigits + 2 + 1 + 2;
+
+// Writes the fields of one line into a buffer that is known to be large
+// enough: each field in double quotes, fields separated by ";".
 class TLineWriter {
 public:
-    explicit TLineWriter(std::string& Out) : FOut(Out) { FOut.push_back('"'); }
+    explicit TLineWriter(char* At) : FAt(At) { *FAt++ = '"'; }
 
     void Number(unsigned Value) {
         Next();
-        char Digits[12];
-        const auto End = std::to_chars(Digits, Digits + sizeof Digits, Value).ptr;
-        FOut.append(Digits, End);
+        FAt = std::to_chars(FAt, FAt + MaxDigits, Value).ptr;
     }
 
     // A double quote inside a field would end it early: it becomes an
     // apostrophe, the only change made to any text.
     void Text(std::string_view Value) {
         Next();
-        const std::size_t Start = FOut.size();
-        FOut.append(Value);
-        std::replace(FOut.begin() + static_cast<std::ptrdiff_t>(Start), FOut.end(), '"', '\'');
+        for (const char C : Value) *FAt++ = C == '"' ? '\'' : C;
     }
 
     void Flag(bool Value) {
         Next();
-        FOut.push_back(Value ? '1' : '0');
+        *FAt++ = Value ? '1' : '0';
     }
 
-    void EndLine() { FOut.append("\"\r\n"); }
+    // Ends the line and returns where the next one starts.
+    char* EndLine() {
+        std::memcpy(FAt, "\"\r\n", 3);
+        return FAt + 3;
+    }
 
 private:
     // Closes the previous field and opens the next one.
     void Next() {
-        if (FFirst)
+        if (FFirst) {
             FFirst = false;
-        else
-            FOut.append("\";\"");
+            return;
+        }
+        std::memcpy(FAt, "\";\"", 3);
+        FAt += 3;
     }
 
-    std::string& FOut;
+    char* FAt;
     bool FFirst = true;
 };
+
+bool IsExcluded(const TExportOptions& Options, const TChannel& Channel) {
+    if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) return true;
+    if (Options.ExcludeChannelUF && Channel.UF) return true;
+    // Without a satellite the line would lack its name and position.
+    return Channel.Transponder->Satellite == nullptr;
+}
 
 }  // namespace
 
@@ -66,20 +84,25 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
     const auto& Channels = Database.Channels();
     const auto& Packages = Database.Packages();
 
-    std::string Out;
-    Out.reserve(HeaderLine.size() + Channels.size() * TypicalLineSize);
-    Out.append(HeaderLine);
+    // One pass to size the output, one to write it: the file is assembled in
+    // a single buffer without any regrowth or per-field bounds checks.
+    std::size_t Bound = HeaderLine.size();
+    for (const auto& Channel : Channels) {
+        if (IsExcluded(Options, *Channel)) continue;
+        const TSatellite& Satellite = *Channel->Transponder->Satellite;
+        Bound += FixedLineBound + Channel->Name.size() + Satellite.Name.size() + Satellite.PositionText.size() +
+                 Packages.at(Channel->PackageID).size();
+    }
+    const std::unique_ptr<char[]> Buffer(new char[Bound]);
+    char* At = std::copy(HeaderLine.begin(), HeaderLine.end(), Buffer.get());
 
     for (std::size_t Index = 0; Index < Channels.size(); ++Index) {
         const TChannel& Channel = *Channels[Index];
-        if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) continue;
-        if (Options.ExcludeChannelUF && Channel.UF) continue;
+        if (IsExcluded(Options, Channel)) continue;
         const TTransponder& Transponder = *Channel.Transponder;
-        // Without a satellite the line would lack its name and position.
-        if (Transponder.Satellite == nullptr) continue;
         const TSatellite& Satellite = *Transponder.Satellite;
 
-        TLineWriter Line(Out);
+        TLineWriter Line(At);
         Line.Number(static_cast<unsigned>(Index));
         Line.Number(Channel.Number);
         Line.Text(Channel.Name);
@@ -99,8 +122,8 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
         Line.Flag(Channel.UF);
         Line.Flag(Channel.PayTV);
         Line.Text(Packages.at(Channel.PackageID));
-        Line.EndLine();
+        At = Line.EndLine();
     }
 
-    FSink.Write(Options.FileName, Out);
+    FSink.Write(Options.FileName, std::string_view(Buffer.get(), static_cast<std::size_t>(At - Buffer.get())));
 }
