@@ -1,0 +1,374 @@
+// Loads dumps into a real MariaDB server, a throwaway one started for this
+// process on a Unix socket, and reads every row back.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <pwd.h>
+#include <sstream>
+#include <string>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "CxfImageBuilder.h"
+#include "CxfSQLExporterUnit.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testsupport::ChannelSpec;
+using testsupport::CxfImageBuilder;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+
+// The server's tools live in sbin on Debian, which a test's PATH may lack.
+std::string FindProgram(const std::string& Name) {
+    std::string Dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
+    Dirs += ":/usr/sbin:/usr/local/sbin:/usr/bin:/sbin";
+    std::istringstream Parts(Dirs);
+    for (std::string Dir; std::getline(Parts, Dir, ':');) {
+        const fs::path Candidate = fs::path(Dir) / Name;
+        if (!Dir.empty() && access(Candidate.c_str(), X_OK) == 0) return Candidate.string();
+    }
+    return Name;
+}
+
+struct TRedirect {
+    fs::path In, Out, Err, WorkDir;
+};
+
+// Starts a program with its standard streams on files; the child dies with
+// this process, so a crashed test leaves no server behind.
+pid_t Spawn(const std::vector<std::string>& Args, const TRedirect& Files) {
+    const pid_t Pid = fork();
+    if (Pid != 0) return Pid;
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    auto Reopen = [](const fs::path& Path, int Fd, int Flags) {
+        if (Path.empty()) return;
+        const int Opened = open(Path.c_str(), Flags, 0600);
+        if (Opened < 0 || dup2(Opened, Fd) < 0) _exit(126);
+        close(Opened);
+    };
+    Reopen(Files.In.empty() ? fs::path("/dev/null") : Files.In, 0, O_RDONLY);
+    Reopen(Files.Out, 1, O_WRONLY | O_CREAT | O_TRUNC);
+    Reopen(Files.Err, 2, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!Files.WorkDir.empty() && chdir(Files.WorkDir.c_str()) != 0) _exit(126);
+    std::vector<char*> Argv;
+    for (const auto& Arg : Args) Argv.push_back(const_cast<char*>(Arg.c_str()));
+    Argv.push_back(nullptr);
+    execv(Argv[0], Argv.data());
+    _exit(127);
+}
+
+int Run(const std::vector<std::string>& Args, const TRedirect& Files) {
+    const pid_t Pid = Spawn(Args, Files);
+    int Status = 0;
+    if (Pid < 0 || waitpid(Pid, &Status, 0) != Pid) return -1;
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
+}
+
+std::string Tail(const fs::path& File) {
+    std::error_code Ignored;
+    if (!fs::exists(File, Ignored)) return "(no " + File.filename().string() + ")";
+    const std::string Text = ReadFileBytes(File);
+    return Text.size() > 3000 ? Text.substr(Text.size() - 3000) : Text;
+}
+
+// One server with its own data directory, removed when the server goes.
+class TMariaDbServer {
+public:
+    TMariaDbServer() {
+        const fs::path Data = FDir / "data";
+        const passwd* User = getpwuid(geteuid());
+        const std::string UserName = User != nullptr ? User->pw_name : "root";
+        const int Installed = Run({FindProgram("mariadb-install-db"), "--no-defaults", "--datadir=" + Data.string(),
+                                   "--auth-root-authentication-method=normal", "--skip-test-db",
+                                   "--user=" + UserName},
+                                  {{}, FDir / "install.log", FDir / "install.log", FDir.Path()});
+        if (Installed != 0) {
+            FFailure = "mariadb-install-db failed (" + std::to_string(Installed) + "):\n" + Tail(FDir / "install.log");
+            return;
+        }
+        FPid = Spawn({FindProgram("mariadbd"), "--no-defaults", "--datadir=" + Data.string(),
+                      "--socket=" + Socket(), "--skip-networking", "--user=" + UserName,
+                      "--pid-file=" + (FDir / "server.pid").string()},
+                     {{}, FDir / "server.log", FDir / "server.log", FDir.Path()});
+        const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+        while (std::chrono::steady_clock::now() < Deadline) {
+            int Status = 0;
+            if (waitpid(FPid, &Status, WNOHANG) == FPid) {
+                FPid = -1;
+                FFailure = "mariadbd ended while starting:\n" + Tail(FDir / "server.log");
+                return;
+            }
+            if (Client({"-e", "CREATE DATABASE IF NOT EXISTS zanvero"}, {{}, {}, FDir / "ping.err", {}}) == 0) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        }
+        FFailure = "mariadbd did not answer within 90 s:\n" + Tail(FDir / "server.log");
+    }
+
+    ~TMariaDbServer() {
+        if (FPid <= 0) return;
+        kill(FPid, SIGTERM);
+        const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        int Status = 0;
+        while (waitpid(FPid, &Status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > Deadline) {
+                kill(FPid, SIGKILL);
+                waitpid(FPid, &Status, 0);
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+
+    const std::string& Failure() const { return FFailure; }
+    std::string Socket() const { return (FDir / "mysqld.sock").string(); }
+    const fs::path& Dir() const { return FDir.Path(); }
+
+    // The plain client, as a user would run it, with the given arguments.
+    int Client(std::vector<std::string> Args, const TRedirect& Files) const {
+        Args.insert(Args.begin(), {FindProgram("mariadb"), "--no-defaults", "--socket=" + Socket(), "-u", "root"});
+        return Run(Args, Files);
+    }
+
+    // Rows of a query as tab-separated lines, with the names' bytes as
+    // Windows-1252 (the server's latin1), unescaped.
+    std::vector<std::string> Query(const std::string& Sql) const {
+        const fs::path Out = FDir / "query.out", Err = FDir / "query.err";
+        const int Code = Client({"--default-character-set=latin1", "--batch", "--raw", "--skip-column-names",
+                                 "-e", Sql, "zanvero"},
+                                {{}, Out, Err, {}});
+        EXPECT_EQ(Code, 0) << Sql << "\n" << Tail(Err);
+        std::vector<std::string> Rows;
+        std::istringstream Lines(ReadFileBytes(Out));
+        for (std::string Line; std::getline(Lines, Line);) Rows.push_back(Line);
+        return Rows;
+    }
+
+private:
+    TempDir FDir;
+    pid_t FPid = -1;
+    std::string FFailure;
+};
+
+// --- images ------------------------------------------------------------------
+
+// Names that break naive quoting, umlauts and the euro sign, every
+// polarisation, UF flags on all three levels, positions at and beyond 3600,
+// transponders without a satellite and pay-TV packages.
+CxfImageBuilder AwkwardImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192 | 0x2000})
+        .Satellite(1, {"Hot'Bird\\", 130 | 0x1000})
+        .Satellite(2, {"\xC3\x84rger \xE2\x82\xAC", 3600})
+        .Satellite(3, {"Beyond", 3601})
+        .Satellite(4, {"Say \"Hi\"", 282 | 0x3000})
+        .Satellite(5, {"it's", 4095})
+        .Transponder(0, {11494 | 1 << 14, 22000, 0, 0, 1, 1101})
+        .Transponder(1, {12603, 27500, 1, 1, 318, 5400})
+        .Transponder(2, {10714 | 2 << 14, 1000, 2, 0, 65535, 65535})
+        .Transponder(3, {16383 | 3 << 14, 65535, 3, 0, 0, 0})
+        .Transponder(4, {11000, 1000, 99, 0, 0, 0})
+        .Transponder(5, {11100, 1000, 4, 1, 7, 8})
+        .Transponder(6, {11200, 1000, 5, 0, 7, 8});
+    const std::vector<ChannelSpec> Channels = {
+        {"Das Erste", 0, 101, 102, 101, 104, 28106},
+        {"O'Neil's", 0, 0, 8191, 8191, 8191, 65535},
+        {"End\\", 0, 0x2000 | 5, 1, 2, 3, 4},
+        {"\\! touch pwned", 0, 0x1000, 1, 2, 3, 4},
+        {"<$Sky's \"Best\">", 0, 0, 0, 0, 0, 0},
+        {"Sky \xE2\x82\xAC", 0, 255, 256, 255, 0, 10},
+        {"\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F", 0, 300, 301, 0, 0, 1},
+        {"<\xC3\x96""ffentlich>", 1, 1, 2, 3, 4, 5},
+        {"Kanal ''", 1, 0, 2, 3, 4, 5},
+        {"Far", 3, 7, 8, 9, 10, 11},
+        {"Lost", 4, 7, 8, 9, 10, 11},
+        {"Quote\\'", 2, 7, 8, 9, 10, 11},
+        {"UF sat", 5, 7, 8, 9, 10, 11},
+        {"3601 sat", 6, 7, 8, 9, 10, 11},
+        {"\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC", 2, 1, 0, 0, 0, 0},
+    };
+    for (std::size_t i = 0; i < Channels.size(); ++i) Image.Channel(static_cast<int>(i), Channels[i]);
+    return Image;
+}
+
+// Every slot of every table in use.
+CxfImageBuilder FullImage() {
+    CxfImageBuilder Image;
+    for (int i = 0; i < SatelliteCount; ++i)
+        Image.Satellite(i, {"Sat '" + std::to_string(i) + "' \\ \xC3\xBC", static_cast<std::uint16_t>(i * 36 + i % 4 * 0x1000)});
+    for (int i = 0; i < TransponderCount; ++i)
+        Image.Transponder(i, {static_cast<std::uint16_t>(10000 + i * 6 + (i % 4 << 14)),
+                              static_cast<std::uint16_t>(i * 61), static_cast<std::uint8_t>(i % SatelliteCount),
+                              static_cast<std::uint8_t>(i % 3 == 0), static_cast<std::uint16_t>(i),
+                              static_cast<std::uint16_t>(65535 - i)});
+    for (int i = 0; i < ChannelCount; ++i) {
+        std::string Name = i % 50 == 0 ? "<$Pay " + std::to_string(i) + ">" : "Ch \xE2\x82\xAC'" + std::to_string(i);
+        Image.Channel(i, {Name, static_cast<std::uint16_t>(i % TransponderCount),
+                          static_cast<std::uint16_t>(i * 3 % 0x4000), static_cast<std::uint16_t>(i % 8192),
+                          static_cast<std::uint16_t>((i * 5) % 8192), static_cast<std::uint16_t>(i % 17),
+                          static_cast<std::uint16_t>(i * 26)});
+    }
+    return Image;
+}
+
+CxfImageBuilder EmptyImage() {
+    CxfImageBuilder Image;
+    Image.Magic("CXF1");
+    return Image;
+}
+
+// --- expected rows, taken from the database records ----------------------
+
+std::string Join(std::initializer_list<std::string> Fields) {
+    std::string Line;
+    bool First = true;
+    for (const auto& Field : Fields) {
+        if (!First) Line += '\t';
+        Line += Field;
+        First = false;
+    }
+    return Line;
+}
+
+std::string N(unsigned Value) { return std::to_string(Value); }
+
+// Rows whose ID is in Ids; every record of the table when Ids holds no value.
+std::vector<std::string> SatelliteRows(const TCxfFile& Db, const std::optional<std::vector<int>>& Ids) {
+    std::vector<std::string> Rows;
+    for (const auto& S : Db.Satellites())
+        if (!Ids || std::find(Ids->begin(), Ids->end(), S->Number) != Ids->end())
+            Rows.push_back(Join({N(S->Number), N(S->Position), S->Name, N(S->AC), N(S->UF)}));
+    return Rows;
+}
+
+std::vector<std::string> TransponderRows(const TCxfFile& Db, const std::optional<std::vector<int>>& Ids) {
+    std::vector<std::string> Rows;
+    for (const auto& T : Db.Transponders())
+        if (!Ids || std::find(Ids->begin(), Ids->end(), T->Number) != Ids->end())
+            Rows.push_back(Join({N(T->Number), N(T->Frequency), N(T->Symbolrate), PolarisationNames.at(T->Polarisation),
+                                 N(T->SatelliteIndex + 1u), N(T->OriginalNetworkID), N(T->TransportStreamID),
+                                 N(T->UF)}));
+    return Rows;
+}
+
+std::vector<std::string> ChannelRows(const TCxfFile& Db, const std::optional<std::vector<int>>& Ids) {
+    std::vector<const TChannel*> ById;
+    for (const auto& C : Db.Channels())
+        if (!Ids || std::find(Ids->begin(), Ids->end(), C->Number) != Ids->end()) ById.push_back(C.get());
+    std::sort(ById.begin(), ById.end(), [](auto* A, auto* B) { return A->Number < B->Number; });
+    std::vector<std::string> Rows;
+    for (const TChannel* C : ById)
+        Rows.push_back(Join({N(C->Number), C->Name, N(C->UF), N(C->AudioPID), N(C->VideoPID), N(C->PCRPID),
+                             N(C->TeletextPID), N(C->ServiceID), N(C->TransponderIndex + 1u), N(C->PayTV),
+                             N(C->PackageID)}));
+    return Rows;
+}
+
+std::vector<std::string> PackageRows(const TCxfFile& Db) {
+    std::vector<std::string> Rows;
+    for (std::size_t i = 0; i < Db.Packages().size(); ++i)
+        Rows.push_back(Join({N(static_cast<unsigned>(i)), Db.Packages()[i]}));
+    return Rows;
+}
+
+struct TServerCase {
+    const char* Label;
+    CxfImageBuilder (*Image)();
+    bool ExcludeAll;
+    // Rows expected by ID; no value means every record of the table.
+    std::optional<std::vector<int>> Satellites, Transponders, Channels;
+};
+
+void PrintTo(const TServerCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class SqlMariaDb : public testing::TestWithParam<TServerCase> {
+protected:
+    static void SetUpTestSuite() { Server = new TMariaDbServer; }
+    static void TearDownTestSuite() {
+        delete Server;
+        Server = nullptr;
+    }
+    // A server that cannot start fails the test: the check must not vanish.
+    void SetUp() override { ASSERT_EQ(Server->Failure(), "") << "the MariaDB server did not start"; }
+
+    static TMariaDbServer* Server;
+};
+
+TMariaDbServer* SqlMariaDb::Server = nullptr;
+
+TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
+    const TServerCase& Case = GetParam();
+    const CxfImageBuilder Image = Case.Image();
+    auto Database = std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image.Bytes()), ',');
+    TExportOptions Options;
+    Options.CxfFile = &Database;
+    Options.FileName = (Server->Dir() / "dump.sql").string();
+    Options.ExcludeChannelUF = Options.ExcludeChannelVPID = Case.ExcludeAll;
+    Options.ExcludeTransponderUF = Options.ExcludeSatelliteUF = Case.ExcludeAll;
+    TCxfSQLExporter().Export(Options);
+
+    const auto Mode = Server->Query("SELECT @@GLOBAL.sql_mode");
+    ASSERT_THAT(Mode, testing::ElementsAre(testing::HasSubstr("STRICT_TRANS_TABLES")));
+
+    // The second load goes over the first, through a client set to UTF-8 as
+    // many installations configure it: the dump must say what its bytes are.
+    const std::vector<std::vector<std::string>> Loads = {{"zanvero"},
+                                                         {"--default-character-set=utf8mb4", "zanvero"}};
+    for (const auto& Arguments : Loads) {
+        SCOPED_TRACE("client arguments: " + testing::PrintToString(Arguments));
+        const fs::path Err = Server->Dir() / "load.err";
+        const int Code = Server->Client(Arguments, {Options.FileName, Server->Dir() / "load.out", Err, Server->Dir()});
+        ASSERT_EQ(Code, 0) << Tail(Err);
+        EXPECT_EQ(ReadFileBytes(Err), "");
+        EXPECT_FALSE(fs::exists(Server->Dir() / "pwned")) << "a name ran a client command";
+
+        EXPECT_EQ(Server->Query("SELECT ID, ROUND(OrbitalPosition * 10), Name, AC, UF FROM satellite ORDER BY ID"),
+                  SatelliteRows(*Database, Case.Satellites));
+        EXPECT_EQ(Server->Query("SELECT ID, Frequency, Symbolrate, Polarisation, SatelliteID, OriginalNetworkID, "
+                                "TransportStreamID, UF FROM transponder ORDER BY ID"),
+                  TransponderRows(*Database, Case.Transponders));
+        EXPECT_EQ(Server->Query("SELECT ID, Name FROM package ORDER BY ID"), PackageRows(*Database));
+        EXPECT_EQ(Server->Query("SELECT ID, Name, UF, AudioPID, VideoPID, PCRPID, TeletextPID, ServiceID, "
+                                "TransponderID, PayTV, PackageID FROM channel ORDER BY ID"),
+                  ChannelRows(*Database, Case.Channels));
+    }
+}
+
+// Awkward image: satellites 4 and 6 lie beyond 3600, transponder 5 names no
+// satellite; satellite 2 and 5 carry UF, transponders 2 and 6 too; channels
+// 2, 3, 4, 5, 9 have VPID 0 or UF.
+INSTANTIATE_TEST_SUITE_P(
+    Images, SqlMariaDb,
+    testing::Values(
+        TServerCase{"AwkwardNamesNothingExcluded", AwkwardImage, false,
+                    std::vector<int>{1, 2, 3, 5, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24,
+                                     25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45,
+                                     46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66,
+                                     67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86, 87,
+                                     88, 89, 90, 91, 92, 93, 94, 95, 96, 97, 98, 99},
+                    std::vector<int>{1, 2, 3, 4, 6, 7},
+                    std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 14, 15}},
+        TServerCase{"AwkwardNamesEverythingExcluded", AwkwardImage, true,
+                    std::vector<int>{1, 3, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26,
+                                     27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42, 43, 44, 45, 46,
+                                     47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65, 66,
+                                     67, 68, 69, 70, 71, 72, 73, 74, 75, 76, 77, 78, 79, 80, 81, 82, 83, 84, 85, 86,
+                                     87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97, 98, 99},
+                    std::vector<int>{1, 3, 4, 7}, std::vector<int>{1, 6, 7, 10, 12, 14, 15}},
+        TServerCase{"EveryTableFull", FullImage, false, std::nullopt, std::nullopt, std::nullopt},
+        TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt}),
+    [](const testing::TestParamInfo<TServerCase>& Info) { return std::string(Info.param.Label); });
+
+}  // namespace
