@@ -67,20 +67,6 @@ TEST(CsvExporterTest, EmptyDatabaseGivesTheHeaderAlone) {
     EXPECT_EQ(ExportCsv(Image), Header);
 }
 
-TEST(CsvExporterTest, PackageColumnUsesTheFirstSpellingOfThePackage) {
-    CxfImageBuilder Image;
-    Image.Satellite(0, {"S1", 10});
-    Image.Satellite(1, {"S2", 20});
-    Image.Transponder(0, {TpWord(11000, 0), 1, 0, 0, 0, 0});
-    Image.Transponder(1, {TpWord(12000, 0), 1, 1, 0, 0, 0});
-    Image.Channel(0, {"<ARD>", 0, 1, 0, 0, 0, 0});
-    Image.Channel(1, {"< ard >", 1, 2, 0, 0, 0, 0});
-    Image.Channel(2, {"Erste", 1, 3, 0, 0, 0, 0});
-    const auto Lines = SplitLines(ExportCsv(Image));
-    ASSERT_EQ(Lines.size(), 4u);
-    for (std::size_t i = 1; i < Lines.size(); ++i) EXPECT_TRUE(Lines[i].ends_with(";\"ARD\"")) << Lines[i];
-}
-
 // The Index fields of the written lines.
 std::vector<std::string> WrittenIndexes(const std::string& Csv) {
     std::vector<std::string> Indexes;
@@ -127,18 +113,6 @@ TEST(CsvExporterTest, QuoteInTheDecimalSeparatorCannotBreakTheField) {
     TMemorySink Sink;
     TCxfCSVExporter(Sink).Export(Options);
     EXPECT_NE(Sink.Files.at(0).second.find(";\"19'2\xB0 0\";"), std::string::npos);
-}
-
-TEST(CsvExporterTest, ReplacesAnExistingLongerFileCompletely) {
-    testsupport::TempDir Dir;
-    const auto Target = Dir / "list.csv";
-    testsupport::WriteFileBytes(Target, std::string(100000, 'x'));
-    CxfImageBuilder Image;
-    auto Database = Load(Image);
-    TExportOptions Options = OptionsFor(Database);
-    Options.FileName = Target.string();
-    TCxfCSVExporter().Export(Options);
-    EXPECT_EQ(testsupport::ReadFileBytes(Target), Header);
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <memory>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -26,12 +25,6 @@ class TMemorySink final : public TOutputSink {
 public:
     void Write(const std::string& FileName, std::string_view Bytes) override {
         Files.emplace_back(FileName, std::string(Bytes));
-    }
-    // The last content written under FileName; fails the lookup loudly.
-    const std::string& Content(const std::string& FileName) const {
-        for (auto It = Files.rbegin(); It != Files.rend(); ++It)
-            if (It->first == FileName) return It->second;
-        throw std::out_of_range("no file written as " + FileName);
     }
     std::vector<std::string> Names() const {
         std::vector<std::string> Result;
