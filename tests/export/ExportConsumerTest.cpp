@@ -81,7 +81,10 @@ std::filesystem::path RequireProgram(const std::string& Name) {
 
 TCommandResult Xmllint(const std::filesystem::path& Program, const std::vector<std::filesystem::path>& Files) {
     std::string Command = ShellQuote(Program.string()) + " --noout --valid --nonet";
-    for (const auto& File : Files) Command += " " + ShellQuote(File.string());
+    for (const auto& File : Files) {
+        Command += ' ';
+        Command += ShellQuote(File.string());
+    }
     return RunCommand(Command);
 }
 
