@@ -110,57 +110,67 @@ std::string PositionToText(std::uint16_t Position, char DecimalSeparator) {
     return Text.substr(0, PositionTextMaxLength);
 }
 
-std::string DecodeNameField(std::span<const std::uint8_t> Field) {
-    // Name fields are 20 bytes; the buffer only grows for longer callers.
-    std::array<std::uint8_t, 32> Small{};
-    std::vector<std::uint8_t> Large;
-    std::uint8_t* Clean = Small.data();
-    if (Field.size() > Small.size()) {
-        Large.resize(Field.size());
-        Clean = Large.data();
-    }
+namespace {
+
+// Cleans and decodes a name field into Out, which has room for Field.size()
+// bytes; decoding never makes the text longer, so it works in place.
+// Returns the length of the text, 0 for a field that is not valid UTF-8.
+std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out) {
     std::size_t Count = 0;
     for (const std::uint8_t B : Field)
-        if (B >= 0x20 && B != 0xFF) Clean[Count++] = B;
+        if (B >= 0x20 && B != 0xFF) Out[Count++] = static_cast<char>(B);
 
-    std::string Text;
-    Text.reserve(Count);
-    std::size_t i = 0;
-    while (i < Count) {
-        const std::uint8_t Lead = Clean[i];
+    std::size_t Read = 0;
+    std::size_t Written = 0;
+    while (Read < Count) {
+        const auto Lead = static_cast<std::uint8_t>(Out[Read]);
         if (Lead < 0x80) {
-            Text += static_cast<char>(Lead);
-            ++i;
+            Out[Written++] = Out[Read++];
             continue;
         }
         // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
         // of the lead byte decides between three and two bytes.
         const std::size_t Length = (Lead & 0xF8) == 0xF0 ? 4 : (Lead & 0x20) ? 3 : 2;
-        if (i + Length > Count) return {};
+        if (Read + Length > Count) return 0;
         std::uint32_t Code = Lead & 0x3F;
         for (std::size_t k = 1; k < Length; ++k) {
-            const std::uint8_t Next = Clean[i + k];
-            if ((Next & 0xC0) != 0x80) return {};
+            const auto Next = static_cast<std::uint8_t>(Out[Read + k]);
+            if ((Next & 0xC0) != 0x80) return 0;
             Code = (Code << 6) | (Next & 0x3F);
         }
-        i += Length;
+        Read += Length;
         if (Length == 4) {
-            Text += '?';  // beyond the 16-bit range: Windows-1252 has none of these
+            Out[Written++] = '?';  // beyond the 16-bit range: Windows-1252 has none of these
             continue;
         }
         Code &= 0xFFFF;
         // Overlong forms can smuggle in control characters that cleaning
         // removed from the raw bytes; keep them out of names the same way.
         if (Code < 0x20) continue;
-        Text += ToWindows1252(Code);
+        Out[Written++] = ToWindows1252(Code);
     }
+    return Written;
+}
+
+bool IsBlank(char C) { return static_cast<unsigned char>(C) <= 0x20; }
+
+std::string AnsiLowerCase(const std::string& Text) {
+    std::string Folded = Text;
+    for (char& C : Folded) C = static_cast<char>(FoldAnsiCase(static_cast<unsigned char>(C)));
+    return Folded;
+}
+
+}  // namespace
+
+std::string DecodeNameField(std::span<const std::uint8_t> Field) {
+    std::string Text(Field.size(), '\0');
+    Text.resize(DecodeInto(Field, Text.data()));
     return Text;
 }
 
 std::string TrimText(const std::string& Text) {
-    auto Blank = [](char C) { return static_cast<unsigned char>(C) <= 0x20; };
-    const auto First = std::find_if_not(Text.begin(), Text.end(), Blank);
-    const auto Last = std::find_if_not(Text.rbegin(), Text.rend(), Blank).base();
+    const auto First = std::find_if_not(Text.begin(), Text.end(), IsBlank);
+    const auto Last = std::find_if_not(Text.rbegin(), Text.rend(), IsBlank).base();
     return First < Last ? std::string(First, Last) : std::string();
 }
 
@@ -175,14 +185,6 @@ int CompareSortText(const std::string& A, const std::string& B) {
         if (Difference != 0) return Difference;
     }
     return A.size() < B.size() ? -1 : A.size() > B.size() ? 1 : 0;
-}
-
-bool SameTextAnsi(const std::string& A, const std::string& B) {
-    if (A.size() != B.size()) return false;
-    for (std::size_t i = 0; i < A.size(); ++i)
-        if (FoldAnsiCase(static_cast<unsigned char>(A[i])) != FoldAnsiCase(static_cast<unsigned char>(B[i])))
-            return false;
-    return true;
 }
 
 int CompareChannels(const TChannel& A, const TChannel& B, int Order) {
@@ -247,12 +249,14 @@ void SortList(List& Items, int Order, Get ChannelOf) {
 TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator)
     : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
     FPackages.emplace_back("-");
+    FFoldedPackages.emplace_back("-");
     LoadFromFile(FileName);
 }
 
 TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator)
     : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
     FPackages.emplace_back("-");
+    FFoldedPackages.emplace_back("-");
     LoadFromImage(Image);
 }
 
@@ -345,9 +349,19 @@ std::string TCxfFile::ReadName(std::size_t Size) {
     return DecodeNameField(Field);
 }
 
+std::string TCxfFile::ReadRecordName() {
+    std::array<char, NameFieldSize> Text;
+    std::size_t Last = DecodeInto(std::span(FImage->data() + Cursor, NameFieldSize), Text.data());
+    Cursor += NameFieldSize;
+    std::size_t First = 0;
+    while (First < Last && IsBlank(Text[First])) ++First;
+    while (Last > First && IsBlank(Text[Last - 1])) --Last;
+    return std::string(Text.data() + First, std::min(Last - First, NameMaxLength));
+}
+
 void TCxfFile::ReadSatellite() {
     auto Satellite = std::make_unique<TSatellite>();
-    Satellite->Name = TrimText(ReadName(NameFieldSize)).substr(0, NameMaxLength);
+    Satellite->Name = ReadRecordName();
     Satellite->SanitisedName = SanitiseName(Satellite->Name);
     const std::uint16_t PositionWord = ReadWord();
     Satellite->Position = PositionWord & 0x0FFF;
@@ -396,7 +410,7 @@ void TCxfFile::ReadChannel() {
         LastSatellite = Channel->Transponder->Satellite;
     }
 
-    Channel->Name = TrimText(ReadName(NameFieldSize)).substr(0, NameMaxLength);
+    Channel->Name = ReadRecordName();
 
     const std::string& Name = Channel->Name;
     if (Name.size() >= 2 && Name.front() == '<' && Name.back() == '>') {
@@ -433,9 +447,11 @@ TChannel& TCxfFile::GetChannel(int Index) const {
 }
 
 int TCxfFile::AddPackage(const std::string& Name) {
-    for (std::size_t i = 0; i < FPackages.size(); ++i)
-        if (SameTextAnsi(FPackages[i], Name)) return static_cast<int>(i);
+    std::string Folded = AnsiLowerCase(Name);
+    for (std::size_t i = 0; i < FFoldedPackages.size(); ++i)
+        if (FFoldedPackages[i] == Folded) return static_cast<int>(i);
     FPackages.push_back(Name);
+    FFoldedPackages.push_back(std::move(Folded));
     return static_cast<int>(FPackages.size() - 1);
 }
 

@@ -138,9 +138,6 @@ std::string TrimText(const std::string& Text);
 // Byte-wise comparison with only a-z folded to A-Z; <0, 0 or >0.
 int CompareSortText(const std::string& A, const std::string& B);
 
-// Case-insensitive equality for ASCII and the Windows-1252 letters.
-bool SameTextAnsi(const std::string& A, const std::string& B);
-
 // <0 puts A before B under the sort order (0-9), >0 after it.
 int CompareChannels(const TChannel& A, const TChannel& B, int Order);
 
@@ -164,8 +161,8 @@ public:
     TTransponder& GetTransponder(int Index) const;
     TChannel& GetChannel(int Index) const;
 
-    // Index of the package that matches Name without regard to case; a new
-    // entry is appended when none does.
+    // Index of the package that matches Name without regard to case (ASCII
+    // and the Windows-1252 letters); a new entry is appended when none does.
     int AddPackage(const std::string& Name);
 
     void SortChannels(int Order);
@@ -180,6 +177,7 @@ private:
     std::uint16_t ReadWord();
     std::uint32_t ReadDWord();
     std::string ReadName(std::size_t Size);
+    std::string ReadRecordName();  // a 20-byte name, trimmed, at most 20 characters
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
@@ -191,6 +189,7 @@ private:
     std::vector<std::unique_ptr<TTransponder>> FTransponders;
     std::vector<std::unique_ptr<TChannel>> FChannels;
     std::vector<std::string> FPackages;
+    std::vector<std::string> FFoldedPackages;  // FPackages in lower case, for AddPackage
 
     // Reading state of one load.
     std::size_t Cursor = 0;
