@@ -1,0 +1,47 @@
+// Stands in for message boxes, file dialogs, the folder chooser and the
+// browser: records what the window asks for and answers from a script.
+#pragma once
+
+#include <QFileDialog>
+#include <deque>
+#include <optional>
+#include <vector>
+
+#include "AppServicesUnit.h"
+
+struct TShownMessage {
+    QMessageBox::Icon Icon;
+    QString Caption;
+    QString Text;
+};
+
+struct TRunDialog {
+    QString Title;
+    QString Directory;
+};
+
+class TFakeAppServices : public TAppServices {
+public:
+    void ShowMessage(QWidget*, QMessageBox::Icon Icon, const QString& Caption, const QString& Text) override {
+        Messages.push_back({Icon, Caption, Text});
+    }
+    std::optional<QString> RunFileDialog(QFileDialog& Dialog) override {
+        FileDialogs.push_back({Dialog.windowTitle(), Dialog.directory().absolutePath()});
+        if (FileAnswers.empty()) return std::nullopt;
+        std::optional<QString> Answer = FileAnswers.front();
+        FileAnswers.pop_front();
+        return Answer;
+    }
+    std::optional<QString> ChooseDirectory(QWidget*, const QString& Title, const QString& Start) override {
+        Chooser.push_back({Title, Start});
+        return DirectoryAnswer;
+    }
+    void OpenUrl(const QUrl& Url) override { OpenedUrls.push_back(Url.toString()); }
+
+    std::vector<TShownMessage> Messages;
+    std::vector<TRunDialog> FileDialogs;
+    std::deque<std::optional<QString>> FileAnswers;  // nothing: cancelled
+    std::vector<TRunDialog> Chooser;
+    std::optional<QString> DirectoryAnswer;
+    std::vector<QString> OpenedUrls;
+};
