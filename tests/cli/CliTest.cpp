@@ -1,0 +1,364 @@
+// Runs the built zanvero-cli on generated .cxf files and checks exit codes,
+// messages and what lands on disk or on standard output.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fcntl.h>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "CxfImageBuilder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing::HasSubstr;
+using testsupport::CxfImageBuilder;
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+struct TResult {
+    int Exit = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs the converter under the C locale; standard output goes to StdoutPath
+// when one is given (a device, say), else into a file that is read back.
+TResult RunCli(const std::vector<std::string>& Args, const fs::path& StdoutPath = {}) {
+    const TempDir Streams;
+    const fs::path Out = StdoutPath.empty() ? Streams / "out" : StdoutPath;
+    const fs::path Err = Streams / "err";
+    const pid_t Pid = fork();
+    if (Pid == 0) {
+        setenv("LC_ALL", "C", 1);
+        const int OutFd = open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int ErrFd = open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (OutFd < 0 || ErrFd < 0 || dup2(OutFd, 1) < 0 || dup2(ErrFd, 2) < 0) _exit(126);
+        std::vector<char*> Argv{const_cast<char*>(ZANVERO_CLI_PATH)};
+        for (const auto& Arg : Args) Argv.push_back(const_cast<char*>(Arg.c_str()));
+        Argv.push_back(nullptr);
+        execv(ZANVERO_CLI_PATH, Argv.data());
+        _exit(127);
+    }
+    TResult Result;
+    int Status = 0;
+    if (Pid > 0 && waitpid(Pid, &Status, 0) == Pid)
+        Result.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
+    if (StdoutPath.empty()) Result.Out = ReadFileBytes(Out);
+    Result.Err = ReadFileBytes(Err);
+    return Result;
+}
+
+std::set<std::string> Snapshot(const fs::path& Dir) {
+    std::set<std::string> Entries;
+    for (const auto& Entry : fs::recursive_directory_iterator(Dir)) {
+        std::string Line = Entry.path().lexically_relative(Dir).string();
+        if (Entry.is_regular_file()) Line += "=" + ReadFileBytes(Entry.path());
+        Entries.insert(Line);
+    }
+    return Entries;
+}
+
+// Satellite 1 "Astra 19.2E" at 19.2 E, satellite 2 "Hot Bird" with UF.
+// Channel 1 plain, 2 VPID 0, 3 UF, 4 on a UF transponder, 5 on satellite 2:
+// each exclusion item takes away exactly one of channels 2 to 5.
+CxfImageBuilder CliImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192})
+        .Satellite(1, {"Hot Bird", 130 | 0x1000})
+        .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
+        .Transponder(1, {11836, 27500, 0, 1, 1, 1102})
+        .Transponder(2, {12111, 27500, 1, 0, 318, 5400})
+        .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
+        .Channel(1, {"Null", 0, 0, 1, 0, 0, 2})
+        .Channel(2, {"Flag", 0, 0x2000 | 5, 6, 5, 0, 3})
+        .Channel(3, {"OnUFTp", 1, 7, 8, 7, 0, 4})
+        .Channel(4, {"OnUFSat", 2, 9, 10, 9, 0, 5});
+    return Image;
+}
+
+class CliTest : public testing::Test {
+protected:
+    void SetUp() override { CliImage().WriteTo(Input); }
+    TempDir Dir;
+    const std::string Input = (Dir / "in.cxf").string();
+};
+
+// --- usage errors ------------------------------------------------------------
+
+struct TUsageCase {
+    const char* Label;
+    std::vector<std::string> Args;  // "IN" stands for the input file, "OUT" for an output path
+    const char* Message;
+};
+
+class CliUsage : public CliTest, public testing::WithParamInterface<TUsageCase> {};
+
+TEST_P(CliUsage, ExitsWithTwoAndWritesNothing) {
+    std::vector<std::string> Args = GetParam().Args;
+    for (auto& Arg : Args) {
+        if (Arg == "IN") Arg = Input;
+        if (Arg == "OUT") Arg = (Dir / "out.csv").string();
+    }
+    const auto Before = Snapshot(Dir.Path());
+    const TResult Result = RunCli(Args);
+    EXPECT_EQ(Result.Exit, 2);
+    EXPECT_THAT(Result.Err, testing::StartsWith(std::string("zanvero-cli: ") + GetParam().Message + "\n"));
+    EXPECT_EQ(Result.Out, "");
+    EXPECT_EQ(Snapshot(Dir.Path()), Before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, CliUsage,
+    testing::Values(
+        TUsageCase{"NoArguments", {}, "missing --format (html, csv or sql)"},
+        TUsageCase{"UnknownFormat", {"--format", "pdf", "--output", "OUT", "IN"},
+                   "unknown format \"pdf\" (expected html, csv or sql)"},
+        TUsageCase{"FormatTwice", {"--format", "csv", "--format", "sql", "--output", "OUT", "IN"},
+                   "--format given more than once"},
+        TUsageCase{"MissingOutput", {"--format", "csv", "IN"}, "missing --output"},
+        TUsageCase{"EmptyOutput", {"--format", "csv", "--output", "", "IN"}, "--output needs a path"},
+        TUsageCase{"MissingInput", {"--format", "csv", "--output", "OUT"}, "missing INPUT.cxf"},
+        TUsageCase{"TwoInputs", {"--format", "csv", "--output", "OUT", "IN", "IN"},
+                   "exactly one INPUT.cxf expected, got 2"},
+        TUsageCase{"UnknownExcludeItem", {"--format", "sql", "--output", "OUT", "--exclude", "channel-uf,bogus", "IN"},
+                   "unknown --exclude item \"bogus\" (expected channel-uf, channel-vpid, transponder-uf, "
+                   "satellite-uf or all)"},
+        TUsageCase{"EmptyExcludeItem", {"--format", "sql", "--output", "OUT", "--exclude", "channel-uf,", "IN"},
+                   "unknown --exclude item \"\" (expected channel-uf, channel-vpid, transponder-uf, "
+                   "satellite-uf or all)"},
+        TUsageCase{"TwoCharacterSeparator", {"--format", "csv", "--output", "OUT", "--decimal-separator", ",,", "IN"},
+                   "--decimal-separator takes exactly one character, not \",,\""},
+        TUsageCase{"EmptySeparator", {"--format", "csv", "--output", "OUT", "--decimal-separator", "", "IN"},
+                   "--decimal-separator takes exactly one character, not \"\""},
+        TUsageCase{"SeparatorOutsideWindows1252",
+                   {"--format", "csv", "--output", "OUT", "--decimal-separator", "\xE2\x80\xA2", "IN"},
+                   "--decimal-separator \"\xE2\x80\xA2\" is not a printable Windows-1252 character"},
+        TUsageCase{"UnknownOption", {"--format", "csv", "--output", "OUT", "--bogus", "IN"}, "Unknown option 'bogus'."},
+        TUsageCase{"OptionWithoutValue", {"IN", "--format"}, "Missing value after '--format'."}),
+    [](const testing::TestParamInfo<TUsageCase>& Info) { return std::string(Info.param.Label); });
+
+TEST_F(CliTest, HelpAndVersionExitWithZero) {
+    const TResult Help = RunCli({"--help"});
+    EXPECT_EQ(Help.Exit, 0);
+    EXPECT_THAT(Help.Out, HasSubstr("--format <html|csv|sql>"));
+    EXPECT_THAT(Help.Out, HasSubstr("--decimal-separator <C>"));
+
+    const TResult Version = RunCli({"--version"});
+    EXPECT_EQ(Version.Exit, 0);
+    EXPECT_EQ(Version.Out, std::string("zanvero-cli ") + ZANVERO_VERSION + "\n");
+}
+
+// --- load and write errors ---------------------------------------------------
+
+struct TFailureCase {
+    const char* Label;
+    std::vector<std::string> Args;  // "DIR/" is replaced by the test directory
+    const char* Message;            // the whole of standard error after "zanvero-cli: "
+};
+
+class CliFailure : public CliTest, public testing::WithParamInterface<TFailureCase> {};
+
+TEST_P(CliFailure, ExitsWithOneAndKeepsTheOldOutput) {
+    WriteFileBytes(Dir / "short.cxf", "CXF2");
+    WriteFileBytes(Dir / "existing.out", "the previous export\r\n");
+    fs::create_directory(Dir / "pages");
+    auto Expand = [&](std::string Text) {
+        for (std::size_t At; (At = Text.find("DIR/")) != std::string::npos;)
+            Text.replace(At, 4, Dir.Path().string() + "/");
+        return Text;
+    };
+    std::vector<std::string> Args = GetParam().Args;
+    for (auto& Arg : Args) Arg = Expand(Arg);
+    const auto Before = Snapshot(Dir.Path());
+
+    const TResult Result = RunCli(Args);
+    EXPECT_EQ(Result.Exit, 1);
+    EXPECT_EQ(Result.Err, "zanvero-cli: " + Expand(GetParam().Message) + "\n");
+    EXPECT_EQ(Result.Out, "");
+    EXPECT_EQ(Snapshot(Dir.Path()), Before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CliFailure,
+    testing::Values(
+        TFailureCase{"InputMissing", {"--format", "csv", "--output", "DIR/existing.out", "DIR/none.cxf"},
+                     "File not found"},
+        TFailureCase{"InputTooShort", {"--format", "sql", "--output", "DIR/existing.out", "DIR/short.cxf"},
+                     "Read beyond end of file"},
+        TFailureCase{"InputMissingToStandardOutput", {"--format", "sql", "--output", "-", "DIR/none.cxf"},
+                     "File not found"},
+        TFailureCase{"OutputDirectoryMissing", {"--format", "csv", "--output", "DIR/missing/out.csv", "DIR/in.cxf"},
+                     "Cannot create file \"DIR/missing/out.csv\". No such file or directory"},
+        TFailureCase{"OutputIsADirectory", {"--format", "sql", "--output", "DIR/pages", "DIR/in.cxf"},
+                     "Cannot create file \"DIR/pages\". Is a directory"},
+        TFailureCase{"PageDirectoryUnderAFile", {"--format", "html", "--output", "DIR/existing.out/pages", "DIR/in.cxf"},
+                     "Unable to create directory \"DIR/existing.out/pages\". Not a directory"},
+        TFailureCase{"HeadTextMissing",
+                     {"--format", "html", "--output", "DIR/pages", "--head-text", "DIR/none.txt", "DIR/in.cxf"},
+                     "Cannot open file \"DIR/none.txt\". No such file or directory"},
+        TFailureCase{"HeadTextUnderAFile",
+                     {"--format", "html", "--output", "DIR/pages", "--head-text", "DIR/short.cxf/x", "DIR/in.cxf"},
+                     "Cannot open file \"DIR/short.cxf/x\". Not a directory"}),
+    [](const testing::TestParamInfo<TFailureCase>& Info) { return std::string(Info.param.Label); });
+
+TEST_F(CliTest, FullStandardOutputIsAWriteError) {
+    const TResult Result = RunCli({"--format", "csv", "--output", "-", Input}, "/dev/full");
+    EXPECT_EQ(Result.Exit, 1);
+    EXPECT_EQ(Result.Err, "zanvero-cli: Stream write error\n");
+}
+
+TEST_F(CliTest, HeadTextThatIsNotUtf8IsRefused) {
+    WriteFileBytes(Dir / "head.txt", "<title>K\xE4se</title>\n");
+    const TResult Result =
+        RunCli({"--format", "html", "--output", (Dir / "pages").string(), "--head-text", (Dir / "head.txt").string(),
+                Input});
+    EXPECT_EQ(Result.Exit, 1);
+    EXPECT_EQ(Result.Err, "zanvero-cli: Head text file \"" + (Dir / "head.txt").string() + "\" is not UTF-8\n");
+    EXPECT_FALSE(fs::exists(Dir / "pages"));
+}
+
+// --- output ------------------------------------------------------------------
+
+class CliStandardOutput : public CliTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CliStandardOutput, EqualsTheFileOutput) {
+    const std::string File = (Dir / "out").string();
+    const TResult ToFile = RunCli({"--format", GetParam(), "--output", File, "--exclude", "channel-vpid", Input});
+    const TResult ToStdout = RunCli({"--format", GetParam(), "--output", "-", "--exclude", "channel-vpid", Input});
+    ASSERT_EQ(ToFile.Exit, 0) << ToFile.Err;
+    ASSERT_EQ(ToStdout.Exit, 0) << ToStdout.Err;
+    EXPECT_EQ(ToFile.Out, "");
+    EXPECT_EQ(ToStdout.Err, "");
+    EXPECT_EQ(ToStdout.Out, ReadFileBytes(File));
+    EXPECT_THAT(ToStdout.Out, HasSubstr("Das Erste"));
+    EXPECT_THAT(ToStdout.Out, testing::Not(HasSubstr("Null")));
+    EXPECT_FALSE(fs::exists("-"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CliStandardOutput, testing::Values("csv", "sql"));
+
+struct TExcludeCase {
+    const char* Label;
+    std::vector<std::string> Options;
+    std::vector<int> Channels;  // IDs in the dump, sorted
+};
+
+class CliExclude : public CliTest, public testing::WithParamInterface<TExcludeCase> {};
+
+TEST_P(CliExclude, ListItemsSetTheirFlags) {
+    std::vector<std::string> Args = {"--format", "sql", "--output", "-"};
+    Args.insert(Args.end(), GetParam().Options.begin(), GetParam().Options.end());
+    Args.push_back(Input);
+    const TResult Result = RunCli(Args);
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+
+    std::vector<int> Channels;
+    const std::string Prefix = "INSERT INTO channel VALUES ('";
+    for (std::size_t At = Result.Out.find(Prefix); At != std::string::npos; At = Result.Out.find(Prefix, At + 1))
+        Channels.push_back(std::stoi(Result.Out.substr(At + Prefix.size())));
+    std::sort(Channels.begin(), Channels.end());
+    EXPECT_EQ(Channels, GetParam().Channels);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, CliExclude,
+    testing::Values(TExcludeCase{"Nothing", {}, {1, 2, 3, 4, 5}},
+                    TExcludeCase{"ChannelUF", {"--exclude", "channel-uf"}, {1, 2, 4, 5}},
+                    TExcludeCase{"ChannelVPID", {"--exclude", "channel-vpid"}, {1, 3, 4, 5}},
+                    TExcludeCase{"TransponderUF", {"--exclude", "transponder-uf"}, {1, 2, 3, 5}},
+                    TExcludeCase{"SatelliteUF", {"--exclude", "satellite-uf"}, {1, 2, 3, 4}},
+                    TExcludeCase{"All", {"--exclude", "all"}, {1}},
+                    TExcludeCase{"BlanksAroundItems", {"--exclude", " satellite-uf , channel-vpid"}, {1, 3, 4}},
+                    TExcludeCase{"RepeatedOption", {"--exclude", "transponder-uf", "--exclude=channel-uf"}, {1, 2, 5}}),
+    [](const testing::TestParamInfo<TExcludeCase>& Info) { return std::string(Info.param.Label); });
+
+struct TSeparatorCase {
+    const char* Label;
+    std::vector<std::string> Options;
+    const char* PositionField;  // Windows-1252
+};
+
+class CliSeparator : public CliTest, public testing::WithParamInterface<TSeparatorCase> {};
+
+TEST_P(CliSeparator, ShapesThePositionTextOfTheCsvFile) {
+    std::vector<std::string> Args = {"--format", "csv", "--output", "-"};
+    Args.insert(Args.end(), GetParam().Options.begin(), GetParam().Options.end());
+    Args.push_back(Input);
+    const TResult Result = RunCli(Args);
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+    EXPECT_THAT(Result.Out, HasSubstr(std::string("\"Astra 19.2E\";\"") + GetParam().PositionField + "\";\"11494\""));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Separators, CliSeparator,
+    testing::Values(TSeparatorCase{"LocaleDefault", {}, "19.2\xB0 0"},
+                    TSeparatorCase{"Comma", {"--decimal-separator", ","}, "19,2\xB0 0"},
+                    TSeparatorCase{"Latin1MiddleDot", {"--decimal-separator", "\xC2\xB7"}, "19\xB7"
+                                                                                          "2\xB0 0"}),
+    [](const testing::TestParamInfo<TSeparatorCase>& Info) { return std::string(Info.param.Label); });
+
+const std::set<std::string> PageNames = {
+    "Astra_19_2E_(BY_NAME).html",  "Astra_19_2E_(BY_FREQUENCY).html", "Astra_19_2E_(BY_PACKAGE).html",
+    "Hot_Bird_(BY_NAME).html",     "Hot_Bird_(BY_FREQUENCY).html",    "Hot_Bird_(BY_PACKAGE).html"};
+
+std::set<std::string> FileNames(const fs::path& Dir) {
+    std::set<std::string> Names;
+    for (const auto& Entry : fs::directory_iterator(Dir)) Names.insert(Entry.path().filename().string());
+    return Names;
+}
+
+class CliHtml : public CliTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CliHtml, CreatesTheMissingDirectoryAndItsParents) {
+    const fs::path Pages = Dir / "a" / "b" / "c";
+    const TResult Result = RunCli({"--format", "html", "--output", Pages.string() + GetParam(), Input});
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+    EXPECT_EQ(Result.Out, "");
+    EXPECT_EQ(FileNames(Pages), PageNames);
+    EXPECT_THAT(ReadFileBytes(Pages / "Astra_19_2E_(BY_NAME).html"),
+                HasSubstr("\" />\r\n\t\t<title>Digitalfernsehen Frequenzliste - Televio</title>\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(TrailingSlashes, CliHtml, testing::Values("", "/", "//"));
+
+TEST_F(CliTest, HeadTextFileGivesOneEntryPerLine) {
+    // A byte-order mark, both kinds of line end and a last line without one.
+    WriteFileBytes(Dir / "head.txt", "\xEF\xBB\xBF<title>Mine \xE2\x82\xAC</title>\n\t<!-- two -->\r\n\r\n<!-- end -->");
+    const TResult Result = RunCli(
+        {"--format", "html", "--output", (Dir / "pages").string(), "--head-text", (Dir / "head.txt").string(), Input});
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+    const std::string Page = ReadFileBytes(Dir / "pages" / "Hot_Bird_(BY_FREQUENCY).html");
+    EXPECT_THAT(Page, HasSubstr("\" />\r\n<title>Mine \xE2\x82\xAC</title>\r\n\t<!-- two -->\r\n\r\n<!-- end -->\r\n"
+                                "\t</head>\r\n"));
+    EXPECT_THAT(Page, testing::Not(HasSubstr("\xEF\xBB\xBF")));
+    EXPECT_THAT(Page, testing::Not(HasSubstr("Televio")));
+}
+
+TEST_F(CliTest, PathsThatAreNotUtf8AreUsedByteForByte) {
+    // Names from an older Latin-1 system: the byte E4 alone is no UTF-8.
+    const fs::path LatinInput = Dir / "Kan\xE4le.cxf";
+    CliImage().WriteTo(LatinInput);
+    const fs::path LatinOutput = Dir / "Liste \xFC.sql";
+    const TResult Result = RunCli({"--format", "sql", "--output", LatinOutput.string(), LatinInput.string()});
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+    EXPECT_THAT(ReadFileBytes(LatinOutput), HasSubstr("'Das Erste'"));
+}
+
+TEST_F(CliTest, Utf8PathsAreUsedByteForByte) {
+    const fs::path Utf8Input = Dir / "Kan\xC3\xA4le \xE2\x82\xAC.cxf";
+    CliImage().WriteTo(Utf8Input);
+    const fs::path Pages = Dir / "Seiten \xC3\xBC";
+    const TResult Result = RunCli({"--format", "html", "--output", Pages.string(), Utf8Input.string()});
+    ASSERT_EQ(Result.Exit, 0) << Result.Err;
+    EXPECT_EQ(FileNames(Pages), PageNames);
+}
+
+}  // namespace
