@@ -24,7 +24,6 @@ int main(int argc, char* argv[]) {
     std::filesystem::create_directories(Dir);
 
     Save(Dir, "demo.cxf", BuildDemoImage());
-    Save(Dir, "maximal.cxf", MaximalImage().Bytes());
     Save(Dir, "empty.cxf", CxfImageBuilder().Bytes());
 
     // Small images: only the header and the first records matter, the rest
