@@ -56,8 +56,11 @@ std::vector<std::string> EditorTextToHeaderLines(const QString& Text) {
     return Lines;
 }
 
-THtmlHeaderEditWindow::THtmlHeaderEditWindow(QWidget* Parent)
-    : QDialog(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint) {
+THtmlHeaderEditWindow::THtmlHeaderEditWindow(QWidget* Parent) : THtmlHeaderEditWindow(TAppServices::Default(), Parent) {}
+
+THtmlHeaderEditWindow::THtmlHeaderEditWindow(TAppServices& AppServices, QWidget* Parent)
+    : QDialog(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint),
+      Services(AppServices) {
     setObjectName(QStringLiteral("HtmlHeaderEditWindow"));
     setWindowTitle(QStringLiteral("Html Header (Javascript + Stylesheets)"));
     setFont(WindowFont());
@@ -101,7 +104,11 @@ void THtmlHeaderEditWindow::EditHeader(std::vector<std::string>& Lines) {
 }
 
 void THtmlHeaderEditWindow::OKButtonClick() {
-    if (HeaderLines) *HeaderLines = EditorTextToHeaderLines(TextMemo->toPlainText());
+    // The window closes even if taking over the text fails; the list is then
+    // left as it was.
+    RunGuarded(Services, this, [this] {
+        if (HeaderLines) *HeaderLines = EditorTextToHeaderLines(TextMemo->toPlainText());
+    });
     reject();
 }
 

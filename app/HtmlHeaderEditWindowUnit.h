@@ -8,6 +8,7 @@
 #include <vector>
 
 class QPlainTextEdit;
+class TAppServices;
 class QPushButton;
 
 // Longest line the editor hands back; longer lines are cut.
@@ -25,6 +26,7 @@ class THtmlHeaderEditWindow : public QDialog {
 
 public:
     explicit THtmlHeaderEditWindow(QWidget* Parent = nullptr);
+    THtmlHeaderEditWindow(TAppServices& Services, QWidget* Parent);
 
     // Shows Lines in the editor and returns when the window is closed. Lines
     // is replaced by the editor's text only when it is accepted.
@@ -43,5 +45,6 @@ protected:
 private:
     void ArrangeControls();
 
+    TAppServices& Services;
     std::vector<std::string>* HeaderLines = nullptr;
 };

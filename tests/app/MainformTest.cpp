@@ -284,9 +284,16 @@ TEST_F(MainformTest, OpacityFollowsTheApplicationState) {
 TEST_F(MainformTest, AnyMouseButtonStartsARunTheKeyboardNone) {
     TMainform Form(Services);
     Form.show();
+    Form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    int Clicks = 0;
+    QObject::connect(Form.ExportStartButton, &QPushButton::clicked, [&] { ++Clicks; });
     for (const Qt::Key Key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter})
         QTest::keyClick(Form.ExportStartButton, Key);
-    EXPECT_TRUE(Services.Messages.empty());
+    QTest::keyClick(&Form, Qt::Key_E, Qt::AltModifier);
+    QTest::qWait(300);  // the accelerator's animated click
+    EXPECT_EQ(Clicks, 2) << "Space and Alt+E activate the button";
+    EXPECT_TRUE(Services.Messages.empty()) << "and start nothing";
     for (const Qt::MouseButton Button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
         Services.Messages.clear();
         QTest::mousePress(Form.ExportStartButton, Button);
