@@ -99,6 +99,8 @@ struct TUsageCase {
     const char* Message;
 };
 
+void PrintTo(const TUsageCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class CliUsage : public CliTest, public testing::WithParamInterface<TUsageCase> {};
 
 TEST_P(CliUsage, ExitsWithTwoAndWritesNothing) {
@@ -163,6 +165,8 @@ struct TFailureCase {
     std::vector<std::string> Args;  // "DIR/" is replaced by the test directory
     const char* Message;            // the whole of standard error after "zanvero-cli: "
 };
+
+void PrintTo(const TFailureCase& Case, std::ostream* Out) { *Out << Case.Label; }
 
 class CliFailure : public CliTest, public testing::WithParamInterface<TFailureCase> {};
 
@@ -251,6 +255,8 @@ struct TExcludeCase {
     std::vector<int> Channels;  // IDs in the dump, sorted
 };
 
+void PrintTo(const TExcludeCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class CliExclude : public CliTest, public testing::WithParamInterface<TExcludeCase> {};
 
 TEST_P(CliExclude, ListItemsSetTheirFlags) {
@@ -285,6 +291,8 @@ struct TSeparatorCase {
     std::vector<std::string> Options;
     const char* PositionField;  // Windows-1252
 };
+
+void PrintTo(const TSeparatorCase& Case, std::ostream* Out) { *Out << Case.Label; }
 
 class CliSeparator : public CliTest, public testing::WithParamInterface<TSeparatorCase> {};
 

@@ -44,6 +44,8 @@ struct TFailCase {
     int Error;
 };
 
+void PrintTo(const TFailCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class WriterCreateFailure : public testing::TestWithParam<TFailCase> {};
 
 // Root may write anywhere, so the failures come from the shape of the path.

@@ -210,6 +210,8 @@ struct TEscapeCase {
     std::string Written;  // the value between the statement's apostrophes
 };
 
+void PrintTo(const TEscapeCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class SqlEscaping : public testing::TestWithParam<TEscapeCase> {};
 
 TEST_P(SqlEscaping, NamesOfEveryTableAreQuotedSafely) {
@@ -248,6 +250,8 @@ struct TPositionCase {
     std::uint16_t Position;
     const char* Written;  // nullptr: the satellite has no row
 };
+
+void PrintTo(const TPositionCase& Case, std::ostream* Out) { *Out << Case.Position; }
 
 class SqlOrbitalPosition : public testing::TestWithParam<TPositionCase> {};
 
@@ -318,6 +322,8 @@ struct TRulesCase {
     std::vector<int> Channels;
 };
 
+void PrintTo(const TRulesCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class SqlExclusion : public testing::TestWithParam<TRulesCase> {};
 
 TEST_P(SqlExclusion, LeavesOutExactlyTheRowsThatTheFlagsAndRulesName) {
@@ -378,6 +384,8 @@ struct TOrderCase {
     std::vector<std::string> Names;  // file order, all on one satellite
     std::vector<int> DumpOrder;      // channel IDs in the dump
 };
+
+void PrintTo(const TOrderCase& Case, std::ostream* Out) { *Out << Case.Label; }
 
 class SqlChannelOrder : public testing::TestWithParam<TOrderCase> {};
 
