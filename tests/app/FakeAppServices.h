@@ -4,20 +4,17 @@
 
 #include <QFileDialog>
 #include <deque>
-#include <optional>
 #include <vector>
 
 #include "AppServicesUnit.h"
 
 struct TShownMessage {
     QMessageBox::Icon Icon;
-    QString Caption;
-    QString Text;
+    QString Caption, Text;
 };
 
 struct TRunDialog {
-    QString Title;
-    QString Directory;
+    QString Title, Directory;
 };
 
 class TFakeAppServices : public TAppServices {
@@ -28,7 +25,7 @@ public:
     std::optional<QString> RunFileDialog(QFileDialog& Dialog) override {
         FileDialogs.push_back({Dialog.windowTitle(), Dialog.directory().absolutePath()});
         if (FileAnswers.empty()) return std::nullopt;
-        std::optional<QString> Answer = FileAnswers.front();
+        const std::optional<QString> Answer = FileAnswers.front();
         FileAnswers.pop_front();
         return Answer;
     }
@@ -39,9 +36,8 @@ public:
     void OpenUrl(const QUrl& Url) override { OpenedUrls.push_back(Url.toString()); }
 
     std::vector<TShownMessage> Messages;
-    std::vector<TRunDialog> FileDialogs;
+    std::vector<TRunDialog> FileDialogs, Chooser;
     std::deque<std::optional<QString>> FileAnswers;  // nothing: cancelled
-    std::vector<TRunDialog> Chooser;
     std::optional<QString> DirectoryAnswer;
     std::vector<QString> OpenedUrls;
 };
