@@ -59,6 +59,6 @@ void LoadSettings(QSettings& Store, const QString& WorkingDirectory, TStoredSett
 // that it could not be written.
 bool SaveSettings(QSettings& Store, const TStoredSettings& Settings);
 
-// The working directory in native form with the platform's separator at the
-// end (only one, also for a root directory).
+// Directory with the platform's separator at the end; one that already ends
+// in it (a root directory) is left as it is.
 QString WithTrailingSeparator(const QString& Directory);
