@@ -1,6 +1,8 @@
 #include "CxfSQLExporterUnit.h"
 
 #include <charconv>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -82,32 +84,64 @@ constexpr std::string_view HeadText =
 // anyway; such a satellite gets no row.
 constexpr unsigned FullCircle = 3600;
 
-// Upper bounds of one statement with every number and name at full width
-// (a name doubles at most when every byte needs a backslash).
-constexpr std::size_t SatelliteStatementSize = 120;
-constexpr std::size_t TransponderStatementSize = 140;
-constexpr std::size_t PackageStatementSize = 80;
-constexpr std::size_t ChannelStatementSize = 200;
+// Room for one statement beyond its names: the fixed text, every separator
+// and every number at its widest. A name needs at most twice its length,
+// when every byte is escaped.
+constexpr std::size_t SatelliteStatementRoom = 96;
+constexpr std::size_t TransponderStatementRoom = 128;
+constexpr std::size_t PackageStatementRoom = 64;
+constexpr std::size_t ChannelStatementRoom = 160;
+constexpr std::size_t SectionTitlesRoom = 128;
+
+// The dump is written into one buffer that is sized beforehand for the
+// largest possible text, so that appending is a plain copy without checks.
+class TDumpBuffer {
+public:
+    explicit TDumpBuffer(std::size_t Capacity) : FData(new char[Capacity]), FEnd(FData.get()) {}
+
+    template <std::size_t N>
+    void Literal(const char (&Text)[N]) {
+        FEnd = Copy(FEnd, Text);
+    }
+    void Append(std::string_view Text) {
+        std::memcpy(FEnd, Text.data(), Text.size());
+        FEnd += Text.size();
+    }
+
+    template <std::size_t N>
+    static char* Copy(char* To, const char (&Text)[N]) {
+        std::memcpy(To, Text, N - 1);
+        return To + N - 1;
+    }
+
+    std::string_view View() const { return {FData.get(), static_cast<std::size_t>(FEnd - FData.get())}; }
+
+    // Statements write through a cursor of their own, which the compiler can
+    // keep in a register; they hand it back when they end.
+    char* Cursor() const { return FEnd; }
+    void MoveTo(char* Cursor) { FEnd = Cursor; }
+
+private:
+    std::unique_ptr<char[]> FData;
+    char* FEnd;
+};
 
 // Appends one statement: "INSERT INTO <table> VALUES ('a', 'b', ...);" and
 // its line end.
 class TStatementWriter {
 public:
-    TStatementWriter(std::string& Out, std::string_view Table) : FOut(Out) {
-        FOut.append("INSERT INTO ");
-        FOut.append(Table);
-        FOut.append(" VALUES ('");
-    }
+    template <std::size_t N>
+    TStatementWriter(TDumpBuffer& Out, const char (&Start)[N]) : FOut(Out), P(TDumpBuffer::Copy(Out.Cursor(), Start)) {}
 
     TStatementWriter& Number(unsigned Value) {
         Next();
-        AppendDigits(Value);
+        P = std::to_chars(P, P + 10, Value).ptr;
         return *this;
     }
 
     TStatementWriter& Flag(bool Value) {
         Next();
-        FOut.push_back(Value ? '1' : '0');
+        *P++ = Value ? '1' : '0';
         return *this;
     }
 
@@ -116,10 +150,12 @@ public:
     // name ending in a backslash would swallow its closing quote.
     TStatementWriter& Text(std::string_view Value) {
         Next();
+        char* To = P;
         for (const char C : Value) {
-            if (C == '\\' || C == '\'') FOut.push_back('\\');
-            FOut.push_back(C);
+            if (C == '\\' || C == '\'') *To++ = '\\';
+            *To++ = C;
         }
+        P = To;
         return *this;
     }
 
@@ -127,37 +163,32 @@ public:
     // nothing else as a decimal point) and without a trailing ".0".
     TStatementWriter& Degrees(unsigned Tenths) {
         Next();
-        AppendDigits(Tenths / 10);
+        P = std::to_chars(P, P + 10, Tenths / 10).ptr;
         if (Tenths % 10 != 0) {
-            FOut.push_back('.');
-            FOut.push_back(static_cast<char>('0' + Tenths % 10));
+            *P++ = '.';
+            *P++ = static_cast<char>('0' + Tenths % 10);
         }
         return *this;
     }
 
-    TStatementWriter& Literal(std::string_view Value) {
+    TStatementWriter& Letter(char Value) {
         Next();
-        FOut.append(Value);
+        *P++ = Value;
         return *this;
     }
 
-    void End() { FOut.append("');\r\n"); }
+    void End() { FOut.MoveTo(TDumpBuffer::Copy(P, "');\r\n")); }
 
 private:
     void Next() {
         if (FFirst)
             FFirst = false;
         else
-            FOut.append("', '");
+            P = TDumpBuffer::Copy(P, "', '");
     }
 
-    void AppendDigits(unsigned Value) {
-        char Digits[12];
-        const auto End = std::to_chars(Digits, Digits + sizeof Digits, Value).ptr;
-        FOut.append(Digits, End);
-    }
-
-    std::string& FOut;
+    TDumpBuffer& FOut;
+    char* P;
     bool FFirst = true;
 };
 
@@ -184,8 +215,17 @@ bool ChannelIsWritten(const TChannel& Channel, const TExportOptions& Options) {
     return !(Options.ExcludeTransponderUF && Transponder->UF);                      // C4
 }
 
-const char* PolarisationLetter(std::uint8_t Code) {
-    return Code < PolarisationNames.size() ? PolarisationNames[Code] : "";
+char PolarisationLetter(std::uint8_t Code) {
+    return Code < PolarisationNames.size() ? PolarisationNames[Code][0] : '?';
+}
+
+std::size_t Capacity(const TCxfFile& Database) {
+    std::size_t Room = HeadText.size() + SectionTitlesRoom;
+    for (const auto& Satellite : Database.Satellites()) Room += SatelliteStatementRoom + 2 * Satellite->Name.size();
+    Room += Database.Transponders().size() * TransponderStatementRoom;
+    for (const auto& Package : Database.Packages()) Room += PackageStatementRoom + 2 * Package.size();
+    for (const auto& Channel : Database.Channels()) Room += ChannelStatementRoom + 2 * Channel->Name.size();
+    return Room;
 }
 
 }  // namespace
@@ -198,17 +238,12 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
     // Order 8 compares nothing but the pay-TV flag: free channels come first.
     Database.SortChannels(BY_ORIGINAL_CHANNEL_ID);
 
-    std::string Out;
-    Out.reserve(HeadText.size() + 128 + Database.Satellites().size() * SatelliteStatementSize +
-                Database.Transponders().size() * TransponderStatementSize +
-                Database.Packages().size() * PackageStatementSize +
-                Database.Channels().size() * ChannelStatementSize);
-
-    Out.append(HeadText);
-    Out.append("\r\n# Satellitendaten\r\n");
+    TDumpBuffer Out(Capacity(Database));
+    Out.Append(HeadText);
+    Out.Literal("\r\n# Satellitendaten\r\n");
     for (const auto& Satellite : Database.Satellites()) {
         if (!SatelliteIsWritten(*Satellite, Options)) continue;
-        TStatementWriter(Out, "satellite")
+        TStatementWriter(Out, "INSERT INTO satellite VALUES ('")
             .Number(Satellite->Number)
             .Degrees(Satellite->Position)
             .Text(Satellite->Name)
@@ -217,14 +252,14 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
             .End();
     }
 
-    Out.append("\r\n# Transponderdaten\r\n");
+    Out.Literal("\r\n# Transponderdaten\r\n");
     for (const auto& Transponder : Database.Transponders()) {
         if (!TransponderIsWritten(*Transponder, Options)) continue;
-        TStatementWriter(Out, "transponder")
+        TStatementWriter(Out, "INSERT INTO transponder VALUES ('")
             .Number(Transponder->Number)
             .Number(Transponder->Frequency)
             .Number(Transponder->Symbolrate)
-            .Literal(PolarisationLetter(Transponder->Polarisation))
+            .Letter(PolarisationLetter(Transponder->Polarisation))
             .Number(Transponder->SatelliteIndex + 1u)
             .Number(Transponder->OriginalNetworkID)
             .Number(Transponder->TransportStreamID)
@@ -232,15 +267,18 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
             .End();
     }
 
-    Out.append("\r\n# Anbieterdaten\r\n");
+    Out.Literal("\r\n# Anbieterdaten\r\n");
     const auto& Packages = Database.Packages();
     for (std::size_t Index = 0; Index < Packages.size(); ++Index)
-        TStatementWriter(Out, "package").Number(static_cast<unsigned>(Index)).Text(Packages[Index]).End();
+        TStatementWriter(Out, "INSERT INTO package VALUES ('")
+            .Number(static_cast<unsigned>(Index))
+            .Text(Packages[Index])
+            .End();
 
-    Out.append("\r\n# Kanaldaten\r\n");
+    Out.Literal("\r\n# Kanaldaten\r\n");
     for (const auto& Channel : Database.Channels()) {
         if (!ChannelIsWritten(*Channel, Options)) continue;
-        TStatementWriter(Out, "channel")
+        TStatementWriter(Out, "INSERT INTO channel VALUES ('")
             .Number(Channel->Number)
             .Text(Channel->Name)
             .Flag(Channel->UF)
@@ -255,5 +293,5 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
             .End();
     }
 
-    FSink.Write(Options.FileName, Out);
+    FSink.Write(Options.FileName, Out.View());
 }
