@@ -40,6 +40,10 @@ struct TEditorTextCase {
     Lines List;
 };
 
+void PrintTo(const TEditorTextCase& Case, std::ostream* Out) {
+    *Out << testing::PrintToString(Case.Text.left(20).toStdString()) << " (" << Case.Text.size() << " units)";
+}
+
 class EditorTextToLines : public testing::TestWithParam<TEditorTextCase> {};
 
 TEST_P(EditorTextToLines, OneLinePerEditorLine) {

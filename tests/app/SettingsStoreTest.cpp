@@ -19,6 +19,10 @@ struct TEncodingCase {
     std::string Stored;
 };
 
+void PrintTo(const TEncodingCase& Case, std::ostream* Out) {
+    *Out << testing::PrintToString(Case.Stored);
+}
+
 class HeaderLineEncoding : public testing::TestWithParam<TEncodingCase> {};
 
 TEST_P(HeaderLineEncoding, WritesAndReadsBack) {
@@ -38,6 +42,10 @@ struct TReadingCase {
     std::string Stored;
     Lines List;
 };
+
+void PrintTo(const TReadingCase& Case, std::ostream* Out) {
+    *Out << testing::PrintToString(Case.Stored);
+}
 
 class HeaderLineReading : public testing::TestWithParam<TReadingCase> {};
 
@@ -131,6 +139,10 @@ struct TNumberCase {
     bool Flag;
 };
 
+void PrintTo(const TNumberCase& Case, std::ostream* Out) {
+    *Out << Case.Stored;
+}
+
 class StoredNumbers : public SettingsStoreTest, public testing::WithParamInterface<TNumberCase> {};
 
 TEST_P(StoredNumbers, ClampIndexAndReadFlags) {
@@ -151,6 +163,10 @@ struct TWrongKindCase {
     const char* Name;
     int Position;  // in the order of reading
 };
+
+void PrintTo(const TWrongKindCase& Case, std::ostream* Out) {
+    *Out << Case.Line;
+}
 
 class WrongKind : public SettingsStoreTest, public testing::WithParamInterface<TWrongKindCase> {};
 
