@@ -275,7 +275,13 @@ int Run(const QStringList& Arguments, const TRawArguments& Raw) {
 
     if (!Parser.parse(Arguments)) throw EUsageError(Parser.errorText().toStdString());
     if (Parser.isSet(Help)) {
-        const std::string Text = Parser.helpText().toStdString();
+        // The help names the program as users call it, not by the path it
+        // was started with.
+        QString HelpText = Parser.helpText();
+        const QString Started = "Usage: " + Arguments.value(0);
+        if (HelpText.startsWith(Started))
+            HelpText.replace(0, Started.size(), "Usage: " + QCoreApplication::applicationName());
+        const std::string Text = HelpText.toStdString();
         std::fwrite(Text.data(), 1, Text.size(), stdout);
         return 0;
     }

@@ -150,6 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CliTest, HelpAndVersionExitWithZero) {
     const TResult Help = RunCli({"--help"});
     EXPECT_EQ(Help.Exit, 0);
+    EXPECT_THAT(Help.Out, testing::StartsWith("Usage: zanvero-cli [options] INPUT.cxf\n"));
     EXPECT_THAT(Help.Out, HasSubstr("--format <html|csv|sql>"));
     EXPECT_THAT(Help.Out, HasSubstr("--decimal-separator <C>"));
 
