@@ -361,13 +361,4 @@ TEST_F(CliTest, PathsThatAreNotUtf8AreUsedByteForByte) {
     EXPECT_THAT(ReadFileBytes(LatinOutput), HasSubstr("'Das Erste'"));
 }
 
-TEST_F(CliTest, Utf8PathsAreUsedByteForByte) {
-    const fs::path Utf8Input = Dir / "Kan\xC3\xA4le \xE2\x82\xAC.cxf";
-    CliImage().WriteTo(Utf8Input);
-    const fs::path Pages = Dir / "Seiten \xC3\xBC";
-    const TResult Result = RunCli({"--format", "html", "--output", Pages.string(), Utf8Input.string()});
-    ASSERT_EQ(Result.Exit, 0) << Result.Err;
-    EXPECT_EQ(FileNames(Pages), PageNames);
-}
-
 }  // namespace

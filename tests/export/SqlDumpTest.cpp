@@ -360,23 +360,6 @@ INSTANTIATE_TEST_SUITE_P(
         TRulesCase{"All", true, true, true, true, {1, 4}, {1, 4}, {1, 7}}),
     [](const testing::TestParamInfo<TRulesCase>& Info) { return std::string(Info.param.Label); });
 
-TEST(SqlDump, UFValuesShowOnlyEachRecordsOwnFlag) {
-    const std::string Content = Dump(RulesImage())->Sink.Content;
-    EXPECT_THAT(StatementsFor(Content, "satellite"),
-                testing::IsSupersetOf({"INSERT INTO satellite VALUES ('1', '10', 'A', '0', '0');",
-                                       "INSERT INTO satellite VALUES ('2', '20', 'B', '0', '1');"}));
-    EXPECT_THAT(StatementsFor(Content, "transponder"),
-                testing::ElementsAre("INSERT INTO transponder VALUES ('1', '10000', '1', 'H', '1', '0', '0', '0');",
-                                     "INSERT INTO transponder VALUES ('2', '10001', '1', 'H', '1', '0', '0', '1');",
-                                     "INSERT INTO transponder VALUES ('3', '10002', '1', 'H', '2', '0', '0', '0');",
-                                     "INSERT INTO transponder VALUES ('4', '10003', '1', 'H', '3', '0', '0', '0');"));
-    EXPECT_THAT(StatementsFor(Content, "channel"),
-                testing::IsSupersetOf(
-                    {"INSERT INTO channel VALUES ('3', 'c3', '1', '0', '4096', '0', '0', '0', '1', '0', '0');",
-                     "INSERT INTO channel VALUES ('5', 'c5', '0', '0', '100', '0', '0', '0', '2', '0', '0');",
-                     "INSERT INTO channel VALUES ('6', 'c6', '0', '0', '100', '0', '0', '0', '3', '0', '0');"}));
-}
-
 // --- channel order -----------------------------------------------------------
 
 struct TOrderCase {
