@@ -30,31 +30,31 @@ CxfImageBuilder& CxfImageBuilder::Offsets(std::uint32_t Satellites, std::uint32_
     return PutDWord(12, Channels);
 }
 
-CxfImageBuilder& CxfImageBuilder::Satellite(int Index, const SatelliteSpec& Spec) {
+CxfImageBuilder& CxfImageBuilder::Satellite(int Index, const SatelliteSpec& Fields) {
     const std::size_t At = SatelliteRecord(Index);
-    PutName(At, Spec.Name);
-    return PutWord(At + 20, Spec.PositionWord);
+    PutName(At, Fields.Name);
+    return PutWord(At + 20, Fields.PositionWord);
 }
 
-CxfImageBuilder& CxfImageBuilder::Transponder(int Index, const TransponderSpec& Spec) {
+CxfImageBuilder& CxfImageBuilder::Transponder(int Index, const TransponderSpec& Fields) {
     const std::size_t At = TransponderRecord(Index);
-    PutWord(At, Spec.FirstWord);
-    PutWord(At + 2, Spec.Symbolrate);
-    PutByte(At + 4, Spec.SatelliteIndex);
-    PutByte(At + 5, Spec.Flags);
-    PutWord(At + 6, Spec.OriginalNetworkID);
-    return PutWord(At + 8, Spec.TransportStreamID);
+    PutWord(At, Fields.FirstWord);
+    PutWord(At + 2, Fields.Symbolrate);
+    PutByte(At + 4, Fields.SatelliteIndex);
+    PutByte(At + 5, Fields.Flags);
+    PutWord(At + 6, Fields.OriginalNetworkID);
+    return PutWord(At + 8, Fields.TransportStreamID);
 }
 
-CxfImageBuilder& CxfImageBuilder::Channel(int Index, const ChannelSpec& Spec) {
+CxfImageBuilder& CxfImageBuilder::Channel(int Index, const ChannelSpec& Fields) {
     const std::size_t At = ChannelRecord(Index);
-    PutWord(At, Spec.VideoWord);
-    PutWord(At + 2, Spec.AudioPID);
-    PutWord(At + 4, Spec.PCRPID);
-    PutWord(At + 6, Spec.TeletextPID);
-    PutWord(At + 8, Spec.ServiceID);
-    PutWord(At + 10, Spec.TransponderWord);
-    PutName(At + 12, Spec.Name);
+    PutWord(At, Fields.VideoWord);
+    PutWord(At + 2, Fields.AudioPID);
+    PutWord(At + 4, Fields.PCRPID);
+    PutWord(At + 6, Fields.TeletextPID);
+    PutWord(At + 8, Fields.ServiceID);
+    PutWord(At + 10, Fields.TransponderWord);
+    PutName(At + 12, Fields.Name);
     return *this;
 }
 

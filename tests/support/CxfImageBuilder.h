@@ -49,9 +49,9 @@ public:
 
     CxfImageBuilder& Magic(std::string_view Raw);  // the first four bytes
     CxfImageBuilder& Offsets(std::uint32_t Satellites, std::uint32_t Transponders, std::uint32_t Channels);
-    CxfImageBuilder& Satellite(int Index, const SatelliteSpec& Spec);
-    CxfImageBuilder& Transponder(int Index, const TransponderSpec& Spec);
-    CxfImageBuilder& Channel(int Index, const ChannelSpec& Spec);
+    CxfImageBuilder& Satellite(int Index, const SatelliteSpec& Fields);
+    CxfImageBuilder& Transponder(int Index, const TransponderSpec& Fields);
+    CxfImageBuilder& Channel(int Index, const ChannelSpec& Fields);
 
     CxfImageBuilder& PutByte(std::size_t Offset, std::uint8_t Value);
     CxfImageBuilder& PutWord(std::size_t Offset, std::uint16_t Value);
