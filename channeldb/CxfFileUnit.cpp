@@ -217,23 +217,24 @@ namespace {
 // The quicksort the exported channel orders depend on: the order in which
 // equal channels come out is part of the output, so neither the pivot choice
 // nor the partitioning may change.
-template <typename List, typename Get>
-void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, int Order, Get ChannelOf) {
+template <typename List, typename Get, typename Compare>
+void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, Get ChannelOf, Compare Cmp) {
+    auto At = [&](std::ptrdiff_t Index) -> const TChannel& { return *ChannelOf(Items[static_cast<std::size_t>(Index)]); };
     std::ptrdiff_t I = 0;
     do {
         I = Lo;
         std::ptrdiff_t J = Hi;
-        const TChannel* Pivot = ChannelOf(Items[static_cast<std::size_t>((Lo + Hi) / 2)]);
+        const TChannel& Pivot = At((Lo + Hi) / 2);
         do {
-            while (CompareChannels(*ChannelOf(Items[static_cast<std::size_t>(I)]), *Pivot, Order) < 0) ++I;
-            while (CompareChannels(*ChannelOf(Items[static_cast<std::size_t>(J)]), *Pivot, Order) > 0) --J;
+            while (Cmp(At(I), Pivot) < 0) ++I;
+            while (Cmp(At(J), Pivot) > 0) --J;
             if (I <= J) {
                 std::swap(Items[static_cast<std::size_t>(I)], Items[static_cast<std::size_t>(J)]);
                 ++I;
                 --J;
             }
         } while (I <= J);
-        if (Lo < J) QuickSort(Items, Lo, J, Order, ChannelOf);
+        if (Lo < J) QuickSort(Items, Lo, J, ChannelOf, Cmp);
         Lo = I;
     } while (I < Hi);
 }
@@ -241,7 +242,18 @@ void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, int Order, Get
 template <typename List, typename Get>
 void SortList(List& Items, int Order, Get ChannelOf) {
     if (Items.empty()) return;
-    QuickSort(Items, 0, static_cast<std::ptrdiff_t>(Items.size()) - 1, Order, ChannelOf);
+    const auto Hi = static_cast<std::ptrdiff_t>(Items.size()) - 1;
+    if (Order == BY_NAME || Order == BY_FREQUENCY || Order == BY_PACKAGE) {
+        QuickSort(Items, 0, Hi, ChannelOf, [Order](const TChannel& A, const TChannel& B) {
+            return CompareChannels(A, B, Order);
+        });
+    } else {
+        // The other orders compare the pay-TV flag alone (the SQL dump sorts
+        // this way); the same steps with the comparison inlined.
+        QuickSort(Items, 0, Hi, ChannelOf, [](const TChannel& A, const TChannel& B) {
+            return static_cast<int>(A.PayTV) - static_cast<int>(B.PayTV);
+        });
+    }
 }
 
 }  // namespace
