@@ -15,16 +15,11 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
+#include "MemorySink.h"
 
 namespace {
 
 using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
-
-class MemorySink final : public TOutputSink {
-public:
-    void Write(const std::string& FileName, std::string_view Bytes) override { Output.emplace_back(FileName, Bytes); }
-    Files Output;
-};
 
 // Takes the finished bytes and keeps nothing: the export's own cost.
 class DiscardSink final : public TOutputSink {
@@ -89,13 +84,13 @@ const Files& Produced(Format What) {
         Options.CxfFile = &File;
         Options.FileName = Target(What == Csv ? "out.csv" : "out.sql");
         Options.ExportDirectory = (WorkDir() / "html").string() + "/";
-        MemorySink Sink;
+        testsupport::TMemorySink Sink;
         switch (What) {
             case Csv: TCxfCSVExporter(Sink).Export(Options); break;
             case Sql: TCxfSQLExporter(Sink).Export(Options); break;
             case Html: TCxfHTMLExporter(Sink).Export(Options, {DefaultHtmlHeadText}); break;
         }
-        Entry = std::move(Sink.Output);
+        Entry = std::move(Sink.Files);
     }
     return Entry;
 }

@@ -13,18 +13,13 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
+#include "MemorySink.h"
 
 // The checks walk every byte of every output; tracing their comparisons
 // would cost far more than the code under test and teach the fuzzer nothing.
 #define NOT_TRACED __attribute__((no_sanitize("coverage")))
 
 namespace {
-
-class MemorySink final : public TOutputSink {
-public:
-    void Write(const std::string& FileName, std::string_view Bytes) override { Output.emplace_back(FileName, Bytes); }
-    std::vector<std::pair<std::string, std::string>> Output;
-};
 
 [[noreturn]] void Violated(const char* What, std::string_view Detail) {
     std::fprintf(stderr, "invariant violated: %s\n%.*s\n", What, static_cast<int>(std::min<std::size_t>(Detail.size(), 400)),
@@ -124,23 +119,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         Options.ExcludeTransponderUF = Flags & 4;
         Options.ExcludeSatelliteUF = Flags & 8;
 
-        MemorySink Csv;
+        testsupport::TMemorySink Csv;
         TCxfCSVExporter(Csv).Export(Options);
-        if (Csv.Output.size() != 1) Violated("CSV file count", "");
-        CheckCsv(Csv.Output[0].second, Channels);
+        if (Csv.Files.size() != 1) Violated("CSV file count", "");
+        CheckCsv(Csv.Files[0].second, Channels);
 
-        MemorySink Sql;
+        testsupport::TMemorySink Sql;
         TCxfSQLExporter(Sql).Export(Options);
-        if (Sql.Output.size() != 1) Violated("SQL file count", "");
-        CheckSql(Sql.Output[0].second);
+        if (Sql.Files.size() != 1) Violated("SQL file count", "");
+        CheckSql(Sql.Files[0].second);
 
         // The HTML export fills the satellites' channel lists; empty them so
         // that every run starts from the database as loaded.
         for (const auto& Satellite : File->Satellites()) Satellite->Channels.clear();
-        MemorySink Html;
+        testsupport::TMemorySink Html;
         TCxfHTMLExporter(Html).Export(Options, {DefaultHtmlHeadText, UserHeadLine});
-        if (Html.Output.size() > 3 * File->Satellites().size()) Violated("HTML page count", "");
-        for (const auto& [Name, Page] : Html.Output) CheckHtml(Name, Page);
+        if (Html.Files.size() > 3 * File->Satellites().size()) Violated("HTML page count", "");
+        for (const auto& [Name, Page] : Html.Files) CheckHtml(Name, Page);
     }
     return 0;
 }

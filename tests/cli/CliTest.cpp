@@ -4,21 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fcntl.h>
 #include <filesystem>
 #include <set>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "CxfImageBuilder.h"
+#include "TestProcess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testing::HasSubstr;
 using testsupport::CxfImageBuilder;
+using testsupport::DirectorySnapshot;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
@@ -33,37 +33,18 @@ struct TResult {
 // when one is given (a device, say), else into a file that is read back.
 TResult RunCli(const std::vector<std::string>& Args, const fs::path& StdoutPath = {}) {
     const TempDir Streams;
-    const fs::path Out = StdoutPath.empty() ? Streams / "out" : StdoutPath;
-    const fs::path Err = Streams / "err";
-    const pid_t Pid = fork();
-    if (Pid == 0) {
-        setenv("LC_ALL", "C", 1);
-        const int OutFd = open(Out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int ErrFd = open(Err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (OutFd < 0 || ErrFd < 0 || dup2(OutFd, 1) < 0 || dup2(ErrFd, 2) < 0) _exit(126);
-        std::vector<char*> Argv{const_cast<char*>(ZANVERO_CLI_PATH)};
-        for (const auto& Arg : Args) Argv.push_back(const_cast<char*>(Arg.c_str()));
-        Argv.push_back(nullptr);
-        execv(ZANVERO_CLI_PATH, Argv.data());
-        _exit(127);
-    }
-    TResult Result;
-    int Status = 0;
-    if (Pid > 0 && waitpid(Pid, &Status, 0) == Pid)
-        Result.Exit = WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
-    if (StdoutPath.empty()) Result.Out = ReadFileBytes(Out);
-    Result.Err = ReadFileBytes(Err);
-    return Result;
-}
+    testsupport::TProcessFiles Files;
+    Files.Out = StdoutPath.empty() ? Streams / "out" : StdoutPath;
+    Files.Err = Streams / "err";
+    Files.Environment = {{"LC_ALL", "C"}};
+    std::vector<std::string> Argv{ZANVERO_CLI_PATH};
+    Argv.insert(Argv.end(), Args.begin(), Args.end());
 
-std::set<std::string> Snapshot(const fs::path& Dir) {
-    std::set<std::string> Entries;
-    for (const auto& Entry : fs::recursive_directory_iterator(Dir)) {
-        std::string Line = Entry.path().lexically_relative(Dir).string();
-        if (Entry.is_regular_file()) Line += "=" + ReadFileBytes(Entry.path());
-        Entries.insert(Line);
-    }
-    return Entries;
+    TResult Result;
+    Result.Exit = testsupport::RunProgram(Argv, Files);
+    if (StdoutPath.empty()) Result.Out = ReadFileBytes(Files.Out);
+    Result.Err = ReadFileBytes(Files.Err);
+    return Result;
 }
 
 // Satellite 1 "Astra 19.2E" at 19.2 E, satellite 2 "Hot Bird" with UF.
@@ -109,12 +90,12 @@ TEST_P(CliUsage, ExitsWithTwoAndWritesNothing) {
         if (Arg == "IN") Arg = Input;
         if (Arg == "OUT") Arg = (Dir / "out.csv").string();
     }
-    const auto Before = Snapshot(Dir.Path());
+    const auto Before = DirectorySnapshot(Dir.Path());
     const TResult Result = RunCli(Args);
     EXPECT_EQ(Result.Exit, 2);
     EXPECT_THAT(Result.Err, testing::StartsWith(std::string("zanvero-cli: ") + GetParam().Message + "\n"));
     EXPECT_EQ(Result.Out, "");
-    EXPECT_EQ(Snapshot(Dir.Path()), Before);
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -182,13 +163,13 @@ TEST_P(CliFailure, ExitsWithOneAndKeepsTheOldOutput) {
     };
     std::vector<std::string> Args = GetParam().Args;
     for (auto& Arg : Args) Arg = Expand(Arg);
-    const auto Before = Snapshot(Dir.Path());
+    const auto Before = DirectorySnapshot(Dir.Path());
 
     const TResult Result = RunCli(Args);
     EXPECT_EQ(Result.Exit, 1);
     EXPECT_EQ(Result.Err, "zanvero-cli: " + Expand(GetParam().Message) + "\n");
     EXPECT_EQ(Result.Out, "");
-    EXPECT_EQ(Snapshot(Dir.Path()), Before);
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -37,7 +37,7 @@ CxfImageBuilder SmallImage() {
 }
 
 std::string ExportCsv(const CxfImageBuilder& Image, const std::function<void(TExportOptions&)>& Configure = {}) {
-    auto Database = Load(Image);
+    auto Database = LoadImage(Image);
     TExportOptions Options = OptionsFor(Database);
     Options.FileName = "/out/list.csv";
     if (Configure) Configure(Options);
@@ -108,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CsvExporterTest, QuoteInTheDecimalSeparatorCannotBreakTheField) {
     CxfImageBuilder Image = SmallImage();
-    auto Database = std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image.Bytes()), '"');
+    auto Database = LoadImage(Image, '"');
     TExportOptions Options = OptionsFor(Database);
     TMemorySink Sink;
     TCxfCSVExporter(Sink).Export(Options);

@@ -12,6 +12,7 @@
 #include "CsvHtmlTestSupport.h"
 #include "CxfCSVExporterUnit.h"
 #include "CxfHTMLExporterUnit.h"
+#include "TestProcess.h"
 #include "Unit_Uml.h"
 
 using namespace exporttest;
@@ -74,18 +75,30 @@ CxfImageBuilder RealisticImage() {
 }
 
 std::filesystem::path RequireProgram(const std::string& Name) {
-    const std::filesystem::path Program = FindProgram(Name);
+    const std::filesystem::path Program = testsupport::FindProgram(Name);
     if (Program.empty()) ADD_FAILURE() << Name << " is not on PATH; scripts/setup installs it";
     return Program;
 }
 
+struct TCommandResult {
+    int ExitCode = -1;
+    std::string Output;  // standard output and standard error together
+};
+
+TCommandResult RunCapturing(const std::vector<std::string>& Args) {
+    const TempDir Streams;
+    testsupport::TProcessFiles Files;
+    Files.Out = Files.Err = Streams / "output";
+    TCommandResult Result;
+    Result.ExitCode = testsupport::RunProgram(Args, Files);
+    Result.Output = testsupport::ReadFileBytes(Files.Out);
+    return Result;
+}
+
 TCommandResult Xmllint(const std::filesystem::path& Program, const std::vector<std::filesystem::path>& Files) {
-    std::string Command = ShellQuote(Program.string()) + " --noout --valid --nonet";
-    for (const auto& File : Files) {
-        Command += ' ';
-        Command += ShellQuote(File.string());
-    }
-    return RunCommand(Command);
+    std::vector<std::string> Args{Program.string(), "--noout", "--valid", "--nonet"};
+    for (const auto& File : Files) Args.push_back(File.string());
+    return RunCapturing(Args);
 }
 
 TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
@@ -93,7 +106,7 @@ TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     ASSERT_FALSE(Program.empty());
 
     TempDir Dir;
-    auto Database = Load(RealisticImage());
+    auto Database = LoadImage(RealisticImage());
     TExportOptions Options = OptionsFor(Database);
     Options.ExportDirectory = Dir.Path().string() + "/";
     TCxfHTMLExporter().Export(Options, {DefaultHtmlHeadText});
@@ -170,14 +183,13 @@ TEST(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
     ASSERT_FALSE(Program.empty());
 
     TempDir Dir;
-    auto Database = Load(RealisticImage());
+    auto Database = LoadImage(RealisticImage());
     TExportOptions Options = OptionsFor(Database);
     Options.FileName = (Dir / "channels.csv").string();
     TCxfCSVExporter().Export(Options);
     testsupport::WriteFileBytes(Dir / "read.py", ReaderScript);
 
-    const TCommandResult Result = RunCommand(ShellQuote(Program.string()) + " " + ShellQuote((Dir / "read.py").string()) +
-                                             " " + ShellQuote(Options.FileName));
+    const TCommandResult Result = RunCapturing({Program.string(), (Dir / "read.py").string(), Options.FileName});
     ASSERT_EQ(Result.ExitCode, 0) << Result.Output;
     std::vector<std::vector<std::string>> Records;
     std::size_t Start = 0;

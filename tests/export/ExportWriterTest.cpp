@@ -16,24 +16,15 @@
 
 #include "CxfExportWriter.h"
 #include "CxfImageBuilder.h"
+#include "TestProcess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::DirectorySnapshot;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
-
-// Every entry below Dir, with its content for regular files.
-std::set<std::string> Snapshot(const fs::path& Dir) {
-    std::set<std::string> Entries;
-    for (const auto& Entry : fs::recursive_directory_iterator(Dir)) {
-        std::string Line = Entry.path().lexically_relative(Dir).string();
-        if (Entry.is_regular_file() && !Entry.is_symlink()) Line += "=" + ReadFileBytes(Entry.path());
-        Entries.insert(Line);
-    }
-    return Entries;
-}
 
 std::string ErrorText(int Code) { return std::strerror(Code); }
 
@@ -53,7 +44,7 @@ TEST_P(WriterCreateFailure, NamesTheFullPathAndLeavesNothingBehind) {
     TempDir Dir;
     WriteFileBytes(Dir / "keep.csv", "old content\r\n");
     const std::string Target = GetParam().Prepare(Dir.Path());
-    const auto Before = Snapshot(Dir.Path());
+    const auto Before = DirectorySnapshot(Dir.Path());
 
     TFileReplacingSink Sink;
     try {
@@ -63,7 +54,7 @@ TEST_P(WriterCreateFailure, NamesTheFullPathAndLeavesNothingBehind) {
         EXPECT_EQ(std::string(Error.what()),
                   "Cannot create file \"" + Target + "\". " + ErrorText(GetParam().Error));
     }
-    EXPECT_EQ(Snapshot(Dir.Path()), Before);
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -118,7 +109,7 @@ TEST(Writer, RelativeNameWithoutDirectoryIsWrittenIntoTheWorkingDirectory) {
     TempDir Dir;
     const TWorkingDirectory Inside(Dir.Path());
     TFileReplacingSink().Write("plain.sql", "abc\r\n");
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{"plain.sql=abc\r\n"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"plain.sql=abc\r\n"});
 }
 
 // Caps the size of files this process may write; writes beyond it fail
@@ -158,7 +149,7 @@ TEST(Writer, FailedWriteKeepsTheOldFileAndRemovesTheTemporaryOne) {
             EXPECT_STREQ(Error.what(), "Stream write error");
         }
     }
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{"channels.sql=the previous export\r\n"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"channels.sql=the previous export\r\n"});
 }
 
 TEST(Writer, ReplacesTheWholeOldContentAndKeepsItsMode) {
@@ -168,7 +159,7 @@ TEST(Writer, ReplacesTheWholeOldContentAndKeepsItsMode) {
     fs::permissions(Target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     TFileReplacingSink().Write(Target.string(), "short\r\n");
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{"list.csv=short\r\n"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"list.csv=short\r\n"});
     EXPECT_EQ(fs::status(Target).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
@@ -187,7 +178,7 @@ TEST(Writer, NameAtTheFileSystemLimitIsWritten) {
     TempDir Dir;
     const std::string Name(255, 'a');
     TFileReplacingSink().Write((Dir / Name).string(), "long");
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{Name + "=long"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{Name + "=long"});
 }
 
 TEST(Writer, SymbolicLinkStaysALinkToTheNewContent) {
@@ -199,7 +190,7 @@ TEST(Writer, SymbolicLinkStaysALinkToTheNewContent) {
     TFileReplacingSink().Write((Dir / "link.sql").string(), "new");
     EXPECT_TRUE(fs::is_symlink(Dir / "link.sql"));
     EXPECT_EQ(ReadFileBytes(Dir / "real" / "dump.sql"), "new");
-    EXPECT_EQ(Snapshot(Dir.Path()), (std::set<std::string>{"link.sql", "real", "real/dump.sql=new"}));
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), (std::set<std::string>{"link.sql", "real", "real/dump.sql=new"}));
 }
 
 TEST(Writer, PipeIsWrittenIntoNotReplaced) {
@@ -215,7 +206,7 @@ TEST(Writer, PipeIsWrittenIntoNotReplaced) {
     close(Reader);
     EXPECT_EQ(std::string(Buffer, Got > 0 ? static_cast<std::size_t>(Got) : 0), "through the pipe\r\n");
     EXPECT_TRUE(fs::is_fifo(Fifo));
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{"pipe"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"pipe"});
 }
 
 // Only meaningful for an ordinary user: root may replace any file.
@@ -226,7 +217,7 @@ TEST(Writer, ReadOnlyFileIsNotReplaced) {
     WriteFileBytes(Target, "keep me");
     fs::permissions(Target, fs::perms::owner_read);
     EXPECT_THROW(TFileReplacingSink().Write(Target.string(), "new"), EFCreateError);
-    EXPECT_EQ(Snapshot(Dir.Path()), std::set<std::string>{"locked.csv=keep me"});
+    EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"locked.csv=keep me"});
 }
 
 TEST(DescriptorSink, WritesEveryByteAndReportsAFullDevice) {

@@ -31,7 +31,7 @@ const std::string Closing = "\t\t</table>\r\n\t</body>\r\n</html>\r\n";
 std::vector<std::string> ExportHtml(const CxfImageBuilder& Image, TMemorySink& Sink,
                                     const std::vector<std::string>& HeadText = {"\t\t<title>T</title>"},
                                     const std::function<void(TExportOptions&)>& Configure = {}) {
-    auto Database = Load(Image);
+    auto Database = LoadImage(Image);
     TExportOptions Options = OptionsFor(Database);
     Options.ExportDirectory = "out/";
     if (Configure) Configure(Options);
@@ -225,7 +225,7 @@ TEST(HtmlExporterTest, LaterSatelliteWinsWhenSanitisedNamesAreEqual) {
     Image.Transponder(1, {TpWord(12000, 0), 1, 1, 0, 0, 0});
     Image.Channel(0, {"First", 0, 1, 0, 0, 0, 0});
     Image.Channel(1, {"Second", 1, 1, 0, 0, 0, 0});
-    auto Database = Load(Image);
+    auto Database = LoadImage(Image);
     testsupport::TempDir Dir;
     TExportOptions Options = OptionsFor(Database);
     Options.ExportDirectory = Dir.Path().string() + "/";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CxfImageBuilder.h"
+#include "MemorySink.h"
 #include "CxfSQLExporterUnit.h"
 
 namespace {
@@ -18,18 +19,6 @@ using testsupport::ChannelSpec;
 using testsupport::CxfImageBuilder;
 using testsupport::SatelliteSpec;
 using testsupport::TransponderSpec;
-
-class TMemorySink final : public TOutputSink {
-public:
-    void Write(const std::string& FileName, std::string_view Bytes) override {
-        ++Writes;
-        LastName = FileName;
-        Content.assign(Bytes);
-    }
-    int Writes = 0;
-    std::string LastName;
-    std::string Content;
-};
 
 std::string JoinLines(const std::vector<std::string>& Lines) {
     std::string Out;
@@ -110,13 +99,14 @@ std::string EmptySatelliteRow(int Id) {
 
 struct TDump {
     std::unique_ptr<TCxfFile> Database;
-    TMemorySink Sink;
+    testsupport::TMemorySink Sink;
+    const std::string& Content() const { return Sink.Files.at(0).second; }
 };
 
 // Loads the image and dumps it; the database stays for checks of its order.
 std::unique_ptr<TDump> Dump(const CxfImageBuilder& Image, TExportOptions Options = {}, char Separator = '.') {
     auto Result = std::make_unique<TDump>();
-    Result->Database = std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image.Bytes()), Separator);
+    Result->Database = testsupport::LoadImage(Image, Separator);
     Options.CxfFile = &Result->Database;
     if (Options.FileName.empty()) Options.FileName = "/out/channels.sql";
     TCxfSQLExporter(Result->Sink).Export(Options);
@@ -185,9 +175,9 @@ TEST(SqlDump, SmallImageGivesTheWholeDumpByteForByte) {
                   "INSERT INTO channel VALUES ('2', '<$Sky>', '0', '0', '0', '0', '0', '0', '1', '1', '1');",
                   "INSERT INTO channel VALUES ('3', 'Sky Cinema', '0', '256', '255', '255', '0', '10', '1', '1', '1');"});
 
-    EXPECT_EQ(Result->Sink.Content, JoinLines(Lines));
-    EXPECT_EQ(Result->Sink.Writes, 1);
-    EXPECT_EQ(Result->Sink.LastName, "/out/channels.sql");
+    EXPECT_EQ(Result->Content(), JoinLines(Lines));
+    EXPECT_EQ(Result->Sink.Files.size(), 1u);
+    EXPECT_EQ(Result->Sink.Names(), std::vector<std::string>{"/out/channels.sql"});
 }
 
 TEST(SqlDump, EmptyDatabaseKeepsHeadSectionTitlesAndThePackageDash) {
@@ -198,7 +188,7 @@ TEST(SqlDump, EmptyDatabaseKeepsHeadSectionTitlesAndThePackageDash) {
     std::vector<std::string> Lines = HeadLines;
     Lines.insert(Lines.end(), {"", "# Satellitendaten", "", "# Transponderdaten", "", "# Anbieterdaten",
                                "INSERT INTO package VALUES ('0', '-');", "", "# Kanaldaten"});
-    EXPECT_EQ(Result->Sink.Content, JoinLines(Lines));
+    EXPECT_EQ(Result->Content(), JoinLines(Lines));
     EXPECT_EQ(HeadLines.size(), 64u);
 }
 
@@ -222,7 +212,7 @@ TEST_P(SqlEscaping, NamesOfEveryTableAreQuotedSafely) {
         .Transponder(0, {0, 0, 0, 0, 0, 0})
         .Channel(0, {Case.RawName, 0, 0, 0, 0, 0, 0})
         .Channel(1, {"<" + Case.RawName + ">", 0, 0, 0, 0, 0, 0});
-    const std::string Content = Dump(Image)->Sink.Content;
+    const std::string Content = Dump(Image)->Content();
 
     EXPECT_THAT(Content, testing::HasSubstr("INSERT INTO satellite VALUES ('1', '0', '" + Case.Written +
                                             "', '0', '0');\r\n"));
@@ -261,7 +251,7 @@ TEST_P(SqlOrbitalPosition, IsPlainEastDegreesWithAPoint) {
     Image.Satellite(0, {"S", GetParam().Position})
         .Transponder(0, {0, 0, 0, 0, 0, 0})
         .Channel(0, {"C", 0, 1, 0, 0, 0, 0});
-    const std::string Content = Dump(Image, {}, ',')->Sink.Content;
+    const std::string Content = Dump(Image, {}, ',')->Content();
 
     const auto Rows = StatementsFor(Content, "satellite");
     if (GetParam().Written == nullptr) {
@@ -333,7 +323,7 @@ TEST_P(SqlExclusion, LeavesOutExactlyTheRowsThatTheFlagsAndRulesName) {
     Options.ExcludeChannelVPID = Case.ChannelVPID;
     Options.ExcludeTransponderUF = Case.TransponderUF;
     Options.ExcludeSatelliteUF = Case.SatelliteUF;
-    const std::string Content = Dump(RulesImage(), Options)->Sink.Content;
+    const std::string Content = Dump(RulesImage(), Options)->Content();
 
     std::vector<int> Satellites = IdsFor(Content, "satellite");
     const auto FirstEmptySlot = std::find(Satellites.begin(), Satellites.end(), 5);
@@ -379,7 +369,7 @@ TEST_P(SqlChannelOrder, FollowsTheQuicksortOfTheFreeThenPayTVGroups) {
         Image.Channel(static_cast<int>(i), {GetParam().Names[i], 0, 1, 0, 0, 0, 0});
     const auto Result = Dump(Image);
 
-    EXPECT_EQ(IdsFor(Result->Sink.Content, "channel"), GetParam().DumpOrder);
+    EXPECT_EQ(IdsFor(Result->Content(), "channel"), GetParam().DumpOrder);
     // The database keeps the order that the dump was written in.
     std::vector<int> Kept;
     for (const auto& Channel : Result->Database->Channels()) Kept.push_back(Channel->Number);

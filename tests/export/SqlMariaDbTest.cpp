@@ -7,14 +7,12 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <pwd.h>
 #include <sstream>
 #include <string>
-#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -22,60 +20,19 @@
 
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
+#include "TestProcess.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using testsupport::ChannelSpec;
 using testsupport::CxfImageBuilder;
+using testsupport::FindProgram;
 using testsupport::ReadFileBytes;
+using testsupport::RunProgram;
+using testsupport::SpawnProgram;
 using testsupport::TempDir;
-
-// The server's tools live in sbin on Debian, which a test's PATH may lack.
-std::string FindProgram(const std::string& Name) {
-    std::string Dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
-    Dirs += ":/usr/sbin:/usr/local/sbin:/usr/bin:/sbin";
-    std::istringstream Parts(Dirs);
-    for (std::string Dir; std::getline(Parts, Dir, ':');) {
-        const fs::path Candidate = fs::path(Dir) / Name;
-        if (!Dir.empty() && access(Candidate.c_str(), X_OK) == 0) return Candidate.string();
-    }
-    return Name;
-}
-
-struct TRedirect {
-    fs::path In, Out, Err, WorkDir;
-};
-
-// Starts a program with its standard streams on files; the child dies with
-// this process, so a crashed test leaves no server behind.
-pid_t Spawn(const std::vector<std::string>& Args, const TRedirect& Files) {
-    const pid_t Pid = fork();
-    if (Pid != 0) return Pid;
-    prctl(PR_SET_PDEATHSIG, SIGKILL);
-    auto Reopen = [](const fs::path& Path, int Fd, int Flags) {
-        if (Path.empty()) return;
-        const int Opened = open(Path.c_str(), Flags, 0600);
-        if (Opened < 0 || dup2(Opened, Fd) < 0) _exit(126);
-        close(Opened);
-    };
-    Reopen(Files.In.empty() ? fs::path("/dev/null") : Files.In, 0, O_RDONLY);
-    Reopen(Files.Out, 1, O_WRONLY | O_CREAT | O_TRUNC);
-    Reopen(Files.Err, 2, O_WRONLY | O_CREAT | O_TRUNC);
-    if (!Files.WorkDir.empty() && chdir(Files.WorkDir.c_str()) != 0) _exit(126);
-    std::vector<char*> Argv;
-    for (const auto& Arg : Args) Argv.push_back(const_cast<char*>(Arg.c_str()));
-    Argv.push_back(nullptr);
-    execv(Argv[0], Argv.data());
-    _exit(127);
-}
-
-int Run(const std::vector<std::string>& Args, const TRedirect& Files) {
-    const pid_t Pid = Spawn(Args, Files);
-    int Status = 0;
-    if (Pid < 0 || waitpid(Pid, &Status, 0) != Pid) return -1;
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
-}
+using testsupport::TProcessFiles;
 
 std::string Tail(const fs::path& File) {
     std::error_code Ignored;
@@ -91,7 +48,7 @@ public:
         const fs::path Data = FDir / "data";
         const passwd* User = getpwuid(geteuid());
         const std::string UserName = User != nullptr ? User->pw_name : "root";
-        const int Installed = Run({FindProgram("mariadb-install-db"), "--no-defaults", "--datadir=" + Data.string(),
+        const int Installed = RunProgram({FindProgram("mariadb-install-db"), "--no-defaults", "--datadir=" + Data.string(),
                                    "--auth-root-authentication-method=normal", "--skip-test-db",
                                    "--user=" + UserName},
                                   {{}, FDir / "install.log", FDir / "install.log", FDir.Path()});
@@ -99,7 +56,7 @@ public:
             FFailure = "mariadb-install-db failed (" + std::to_string(Installed) + "):\n" + Tail(FDir / "install.log");
             return;
         }
-        FPid = Spawn({FindProgram("mariadbd"), "--no-defaults", "--datadir=" + Data.string(),
+        FPid = SpawnProgram({FindProgram("mariadbd"), "--no-defaults", "--datadir=" + Data.string(),
                       "--socket=" + Socket(), "--skip-networking", "--user=" + UserName,
                       "--pid-file=" + (FDir / "server.pid").string()},
                      {{}, FDir / "server.log", FDir / "server.log", FDir.Path()});
@@ -137,9 +94,9 @@ public:
     const fs::path& Dir() const { return FDir.Path(); }
 
     // The plain client, as a user would run it, with the given arguments.
-    int Client(std::vector<std::string> Args, const TRedirect& Files) const {
+    int Client(std::vector<std::string> Args, const TProcessFiles& Files) const {
         Args.insert(Args.begin(), {FindProgram("mariadb"), "--no-defaults", "--socket=" + Socket(), "-u", "root"});
-        return Run(Args, Files);
+        return RunProgram(Args, Files);
     }
 
     // Rows of a query as tab-separated lines, with the names' bytes as
@@ -314,7 +271,7 @@ TMariaDbServer* SqlMariaDb::Server = nullptr;
 TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
     const TServerCase& Case = GetParam();
     const CxfImageBuilder Image = Case.Image();
-    auto Database = std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image.Bytes()), ',');
+    auto Database = testsupport::LoadImage(Image);
     TExportOptions Options;
     Options.CxfFile = &Database;
     Options.FileName = (Server->Dir() / "dump.sql").string();

@@ -103,6 +103,10 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(Dir, Ignored);
 }
 
+std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator) {
+    return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Builder.Bytes()), Separator);
+}
+
 std::string ReadFileBytes(const std::filesystem::path& Path) {
     std::ifstream In(Path, std::ios::binary);
     if (!In) throw std::runtime_error("cannot read " + Path.string());

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -90,6 +91,10 @@ public:
 private:
     std::filesystem::path Dir;
 };
+
+// Loads the image as the file it stands for would load (it never touches the
+// disk); Separator is the decimal separator of the position texts.
+std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator = ',');
 
 // The whole content of a file as bytes in a string.
 std::string ReadFileBytes(const std::filesystem::path& Path);
