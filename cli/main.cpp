@@ -214,10 +214,9 @@ std::string DirectoryPrefix(std::string Directory) {
 void MakeDirectory(const std::string& Directory) {
     std::error_code Error;
     std::filesystem::create_directories(Directory, Error);
-    if (Error && !std::filesystem::is_directory(Directory))
-        throw ECxfError("Unable to create directory \"" + Directory + "\". " + Error.message());
     if (!std::filesystem::is_directory(Directory))
-        throw ECxfError("Unable to create directory \"" + Directory + "\". " + std::strerror(ENOTDIR));
+        throw ECxfError("Unable to create directory \"" + Directory + "\". " +
+                        (Error ? Error.message() : std::strerror(ENOTDIR)));
 }
 
 void Convert(TRequest& Request) {
