@@ -4,8 +4,11 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <iterator>
 #include <locale>
 #include <unistd.h>
+
+#include "Utf8Unit.h"
 
 namespace {
 
@@ -20,26 +23,61 @@ constexpr std::array<std::uint16_t, 32> Cp1252High = {
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
+// Characters that Windows-1252 lacks but whose letter a reader still
+// recognises without its accent (Č as C, ő as o, Ł as L), with that letter's
+// byte. Generated from the Unicode character database.
+struct TNearestLetter {
+    std::uint32_t Code;
+    std::uint8_t Byte;
+};
+constexpr TNearestLetter NearestLetters[] = {
+#include "NearestLetters.inc"
+};
+static_assert(std::is_sorted(std::begin(NearestLetters), std::end(NearestLetters),
+                             [](const TNearestLetter& A, const TNearestLetter& B) { return A.Code < B.Code; }));
+
+// The Windows-1252 byte of a character, its nearest letter, or "?". One
+// character stays one byte, so name lengths do not change.
 char ToWindows1252(std::uint32_t Code) {
     if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
     if (Code > 0xFF) {
         for (std::size_t i = 0; i < Cp1252High.size(); ++i)
             if (Cp1252High[i] == Code) return static_cast<char>(0x80 + i);
+        const auto Found = std::lower_bound(std::begin(NearestLetters), std::end(NearestLetters), Code,
+                                            [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
+        if (Found != std::end(NearestLetters) && Found->Code == Code) return static_cast<char>(Found->Byte);
     }
     return '?';
 }
 
-// Lower case of a Windows-1252 byte for the letters that have both cases.
-unsigned char FoldAnsiCase(unsigned char C) {
-    if (C >= 'A' && C <= 'Z') return static_cast<unsigned char>(C + 0x20);
-    if (C >= 0xC0 && C <= 0xDE && C != 0xD7) return static_cast<unsigned char>(C + 0x20);
+// The character of a Windows-1252 byte; the five unassigned bytes stand for
+// themselves.
+std::uint32_t FromWindows1252(unsigned char Byte) {
+    if (Byte >= 0x80 && Byte < 0xA0 && Cp1252High[Byte - 0x80] != 0) return Cp1252High[Byte - 0x80];
+    return Byte;
+}
+
+// Lower case for the letters of Windows-1252 that have both cases, by code
+// point, so that both character sets match package names alike.
+std::uint32_t FoldLetterCase(std::uint32_t C) {
+    if (C >= 'A' && C <= 'Z') return C + 0x20;
+    if (C >= 0xC0 && C <= 0xDE && C != 0xD7) return C + 0x20;
     switch (C) {
-        case 0x8A: return 0x9A;  // Š
-        case 0x8C: return 0x9C;  // Œ
-        case 0x8E: return 0x9E;  // Ž
-        case 0x9F: return 0xFF;  // Ÿ
+        case 0x0160: return 0x0161;  // Š
+        case 0x0152: return 0x0153;  // Œ
+        case 0x017D: return 0x017E;  // Ž
+        case 0x0178: return 0x00FF;  // Ÿ
         default: return C;
     }
+}
+
+// What the UTF-8 character set cannot keep: C1 controls (never meant as
+// text), surrogate halves, the two noncharacters that mark byte order, and
+// values beyond Unicode. XML refuses most of them in the pages.
+bool KeepsInUtf8(std::uint32_t Code) {
+    if (Code >= 0x80 && Code <= 0x9F) return false;
+    if (Code >= 0xD800 && Code <= 0xDFFF) return false;
+    return Code != 0xFFFE && Code != 0xFFFF && Code <= 0x10FFFF;
 }
 
 [[noreturn]] void FailOpen(const std::string& FileName, int Error) {
@@ -86,16 +124,45 @@ char LocaleDecimalSeparator() {
     }
 }
 
-std::string SanitiseName(const std::string& Text) {
-    std::string Result = Text;
-    for (char& C : Result) {
+namespace {
+
+bool IsContinuationByte(char C) { return (static_cast<unsigned char>(C) & 0xC0) == 0x80; }
+
+// Bytes of the first MaxCharacters characters of Text.
+std::size_t CutLength(std::string_view Text, std::size_t MaxCharacters, TCharset Charset) {
+    if (Charset == TCharset::Windows1252 || Text.size() <= MaxCharacters) return std::min(Text.size(), MaxCharacters);
+    std::size_t Characters = 0;
+    for (std::size_t i = 0; i < Text.size(); ++i)
+        if (!IsContinuationByte(Text[i]) && Characters++ == MaxCharacters) return i;
+    return Text.size();
+}
+
+}  // namespace
+
+std::string CutText(const std::string& Text, std::size_t MaxCharacters, TCharset Charset) {
+    return Text.substr(0, CutLength(Text, MaxCharacters, Charset));
+}
+
+std::string SanitiseName(const std::string& Text, TCharset Charset) {
+    std::string Result;
+    Result.reserve(Text.size());
+    for (const char C : Text) {
+        // The lead byte of a UTF-8 character already gave its "_".
+        if (Charset == TCharset::Utf8 && IsContinuationByte(C)) continue;
         const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
-        if (!Keep) C = '_';
+        Result.push_back(Keep ? C : '_');
     }
     return Result;
 }
 
-std::string PositionToText(std::uint16_t Position, char DecimalSeparator) {
+std::string PositionToText(std::uint16_t Position, char DecimalSeparator, TCharset Charset) {
+    // Separator and degree sign are Latin-1 characters.
+    auto AppendCharacter = [Charset](std::string& Out, char C) {
+        if (Charset == TCharset::Utf8)
+            AppendUtf8(Out, static_cast<unsigned char>(C));
+        else
+            Out.push_back(C);
+    };
     const bool East = Position < 1800;
     const int Tenths = East ? Position : 3600 - static_cast<int>(Position);
     const unsigned Magnitude = static_cast<unsigned>(Tenths < 0 ? -Tenths : Tenths);
@@ -103,19 +170,21 @@ std::string PositionToText(std::uint16_t Position, char DecimalSeparator) {
     if (Tenths < 0) Text += '-';
     AppendDigits(Text, Magnitude / 10);
     if (Magnitude % 10 != 0) {
-        Text += DecimalSeparator;
+        AppendCharacter(Text, DecimalSeparator);
         Text += static_cast<char>('0' + Magnitude % 10);
     }
-    Text += East ? "\xB0 0" : "\xB0 W";
-    return Text.substr(0, PositionTextMaxLength);
+    AppendCharacter(Text, '\xB0');
+    Text += East ? " 0" : " W";
+    return CutText(Text, PositionTextMaxLength, Charset);
 }
 
 namespace {
 
 // Cleans and decodes a name field into Out, which has room for Field.size()
-// bytes; decoding never makes the text longer, so it works in place.
+// bytes; decoding never makes the text longer (a character is never written
+// in more bytes than it was read from), so it works in place.
 // Returns the length of the text, 0 for a field that is not valid UTF-8.
-std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out) {
+std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset Charset) {
     std::size_t Count = 0;
     for (const std::uint8_t B : Field)
         if (B >= 0x20 && B != 0xFF) Out[Count++] = static_cast<char>(B);
@@ -140,31 +209,49 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out) {
         }
         Read += Length;
         if (Length == 4) {
-            Out[Written++] = '?';  // beyond the 16-bit range: Windows-1252 has none of these
-            continue;
+            if (Charset == TCharset::Windows1252) {
+                Out[Written++] = '?';  // no character beyond U+FFFF has a nearest letter there
+                continue;
+            }
+            Code &= 0x1FFFFF;  // the lead byte's three value bits and three times six
+        } else {
+            Code &= 0xFFFF;
         }
-        Code &= 0xFFFF;
         // Overlong forms can smuggle in control characters that cleaning
         // removed from the raw bytes; keep them out of names the same way.
         if (Code < 0x20) continue;
-        Out[Written++] = ToWindows1252(Code);
+        if (Charset == TCharset::Windows1252)
+            Out[Written++] = ToWindows1252(Code);
+        else if (KeepsInUtf8(Code))
+            Written = static_cast<std::size_t>(PutUtf8(Out + Written, Code) - Out);
+        else
+            Out[Written++] = '?';
     }
     return Written;
 }
 
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= 0x20; }
 
-std::string AnsiLowerCase(const std::string& Text) {
-    std::string Folded = Text;
-    for (char& C : Folded) C = static_cast<char>(FoldAnsiCase(static_cast<unsigned char>(C)));
+std::string LowerCase(const std::string& Text, TCharset Charset) {
+    std::string Folded;
+    Folded.reserve(Text.size());
+    if (Charset == TCharset::Windows1252) {
+        for (const char C : Text) {
+            const std::uint32_t Code = FromWindows1252(static_cast<unsigned char>(C));
+            const std::uint32_t Lower = FoldLetterCase(Code);
+            Folded.push_back(Lower == Code ? C : ToWindows1252(Lower));
+        }
+        return Folded;
+    }
+    for (std::size_t At = 0; At < Text.size();) AppendUtf8(Folded, FoldLetterCase(NextUtf8(Text, At)));
     return Folded;
 }
 
 }  // namespace
 
-std::string DecodeNameField(std::span<const std::uint8_t> Field) {
+std::string DecodeNameField(std::span<const std::uint8_t> Field, TCharset Charset) {
     std::string Text(Field.size(), '\0');
-    Text.resize(DecodeInto(Field, Text.data()));
+    Text.resize(DecodeInto(Field, Text.data(), Charset));
     return Text;
 }
 
@@ -258,15 +345,19 @@ void SortList(List& Items, int Order, Get ChannelOf) {
 
 }  // namespace
 
-TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator)
-    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
+TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator, TCharset Charset)
+    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()),
+      FDecimalSeparator(DecimalSeparator),
+      FCharset(Charset) {
     FPackages.emplace_back("-");
     FFoldedPackages.emplace_back("-");
     LoadFromFile(FileName);
 }
 
-TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator)
-    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()), FDecimalSeparator(DecimalSeparator) {
+TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator, TCharset Charset)
+    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()),
+      FDecimalSeparator(DecimalSeparator),
+      FCharset(Charset) {
     FPackages.emplace_back("-");
     FFoldedPackages.emplace_back("-");
     LoadFromImage(Image);
@@ -358,28 +449,30 @@ std::uint32_t TCxfFile::ReadDWord() {
 std::string TCxfFile::ReadName(std::size_t Size) {
     const std::span<const std::uint8_t> Field(FImage->data() + Cursor, Size);
     Cursor += Size;
-    return DecodeNameField(Field);
+    return DecodeNameField(Field, FCharset);
 }
 
 std::string TCxfFile::ReadRecordName() {
     std::array<char, NameFieldSize> Text;
-    std::size_t Last = DecodeInto(std::span(FImage->data() + Cursor, NameFieldSize), Text.data());
+    std::size_t Last = DecodeInto(std::span(FImage->data() + Cursor, NameFieldSize), Text.data(), FCharset);
     Cursor += NameFieldSize;
+    // Blanks and controls are single bytes in both character sets.
     std::size_t First = 0;
     while (First < Last && IsBlank(Text[First])) ++First;
     while (Last > First && IsBlank(Text[Last - 1])) --Last;
-    return std::string(Text.data() + First, std::min(Last - First, NameMaxLength));
+    const std::string_view Trimmed(Text.data() + First, Last - First);
+    return std::string(Trimmed.substr(0, CutLength(Trimmed, NameMaxLength, FCharset)));
 }
 
 void TCxfFile::ReadSatellite() {
     auto Satellite = std::make_unique<TSatellite>();
     Satellite->Name = ReadRecordName();
-    Satellite->SanitisedName = SanitiseName(Satellite->Name);
+    Satellite->SanitisedName = SanitiseName(Satellite->Name, FCharset);
     const std::uint16_t PositionWord = ReadWord();
     Satellite->Position = PositionWord & 0x0FFF;
     Satellite->UF = (PositionWord & 0x1000) != 0;
     Satellite->AC = (PositionWord & 0x2000) != 0;
-    Satellite->PositionText = PositionToText(Satellite->Position, FDecimalSeparator);
+    Satellite->PositionText = PositionToText(Satellite->Position, FDecimalSeparator, FCharset);
     ReadWord();
     for (int i = 0; i < 4; ++i) ReadDWord();
     Satellite->Number = static_cast<std::uint8_t>(SatelliteCounter & 0xFF);
@@ -434,7 +527,7 @@ void TCxfFile::ReadChannel() {
 
     Channel->Number = ChannelCounter;
     Channel->PackageID = static_cast<std::uint16_t>(CurrentPackage);
-    Channel->PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)].substr(0, NameMaxLength);
+    Channel->PackageName = CutText(FPackages[static_cast<std::size_t>(CurrentPackage)], NameMaxLength, FCharset);
     Channel->PayTV = CurrentPayTV;
 
     if (Channel->Transponder != nullptr) FChannels.push_back(std::move(Channel));
@@ -459,7 +552,7 @@ TChannel& TCxfFile::GetChannel(int Index) const {
 }
 
 int TCxfFile::AddPackage(const std::string& Name) {
-    std::string Folded = AnsiLowerCase(Name);
+    std::string Folded = LowerCase(Name, FCharset);
     for (std::size_t i = 0; i < FFoldedPackages.size(); ++i)
         if (FFoldedPackages[i] == Folded) return static_cast<int>(i);
     FPackages.push_back(Name);

@@ -64,7 +64,7 @@ public:
 struct TChannel;
 
 struct TSatellite {
-    std::string Name;  // Windows-1252, trimmed, at most 20 characters
+    std::string Name;  // in the database's character set, trimmed, at most 20 characters
     std::uint16_t Position = 0;  // tenths of a degree, counted eastward
     bool UF = false;
     bool AC = false;
@@ -105,6 +105,11 @@ struct TChannel {
 
 class TCxfFile;
 
+// The character set of all text in a database, and so of every output made
+// from it. Windows-1252 replaces the characters it lacks by their nearest
+// letter or "?"; UTF-8 keeps every name as the receiver stores it.
+enum class TCharset { Windows1252, Utf8 };
+
 // What one export run hands to one exporter. CxfFile points at the run's
 // database variable, which may be filled only after the record is.
 struct TExportOptions {
@@ -121,16 +126,24 @@ struct TExportOptions {
 // "." when no usable locale is set.
 char LocaleDecimalSeparator();
 
-// Every character other than 0-9, A-Z and a-z becomes "_"; length unchanged.
-std::string SanitiseName(const std::string& Text);
+// Every character other than 0-9, A-Z and a-z becomes one "_", so the
+// result has as many bytes as Text has characters.
+std::string SanitiseName(const std::string& Text, TCharset Charset = TCharset::Windows1252);
 
 // The display text of an orbital position in tenths of a degree, for
-// example "19,2\xB0 0" (east) or "0,8\xB0 W" (west).
-std::string PositionToText(std::uint16_t Position, char DecimalSeparator);
+// example "19,2\xB0 0" (east) or "0,8\xB0 W" (west). DecimalSeparator is a
+// Windows-1252 (Latin-1) character; in UTF-8 it and the degree sign take two
+// bytes when they lie above ASCII.
+std::string PositionToText(std::uint16_t Position, char DecimalSeparator,
+                           TCharset Charset = TCharset::Windows1252);
 
 // Decodes one raw name field: drops control bytes, decodes UTF-8 and converts
-// to Windows-1252. Not trimmed. Invalid UTF-8 gives an empty text.
-std::string DecodeNameField(std::span<const std::uint8_t> Field);
+// to the character set. Not trimmed. Invalid UTF-8 gives an empty text.
+std::string DecodeNameField(std::span<const std::uint8_t> Field, TCharset Charset = TCharset::Windows1252);
+
+// The first MaxCharacters characters of Text (bytes in Windows-1252, code
+// points in UTF-8).
+std::string CutText(const std::string& Text, std::size_t MaxCharacters, TCharset Charset);
 
 // Removes leading and trailing characters with codes up to 0x20.
 std::string TrimText(const std::string& Text);
@@ -143,11 +156,14 @@ int CompareChannels(const TChannel& A, const TChannel& B, int Order);
 
 class TCxfFile final {
 public:
-    // Reads the first CxfFileSize bytes of the file and builds the database.
-    explicit TCxfFile(const std::string& FileName, char DecimalSeparator = LocaleDecimalSeparator());
+    // Reads the first CxfFileSize bytes of the file and builds the database,
+    // with all its text in Charset.
+    explicit TCxfFile(const std::string& FileName, char DecimalSeparator = LocaleDecimalSeparator(),
+                      TCharset Charset = TCharset::Windows1252);
     // Builds the database from an image already in memory; a shorter image
     // fails as a short file does, bytes past CxfFileSize are ignored.
-    explicit TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator = LocaleDecimalSeparator());
+    explicit TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator = LocaleDecimalSeparator(),
+                      TCharset Charset = TCharset::Windows1252);
     ~TCxfFile();
     TCxfFile(const TCxfFile&) = delete;
     TCxfFile& operator=(const TCxfFile&) = delete;
@@ -156,13 +172,16 @@ public:
     const std::vector<std::unique_ptr<TTransponder>>& Transponders() const { return FTransponders; }
     const std::vector<std::unique_ptr<TChannel>>& Channels() const { return FChannels; }
     const std::vector<std::string>& Packages() const { return FPackages; }
+    // The character set of every text in the database.
+    TCharset Charset() const { return FCharset; }
 
     TSatellite& GetSatellite(int Index) const;
     TTransponder& GetTransponder(int Index) const;
     TChannel& GetChannel(int Index) const;
 
     // Index of the package that matches Name without regard to case (ASCII
-    // and the Windows-1252 letters); a new entry is appended when none does.
+    // and the letters of Windows-1252, in either character set); a new entry
+    // is appended when none does.
     int AddPackage(const std::string& Name);
 
     void SortChannels(int Order);
@@ -184,6 +203,7 @@ private:
 
     std::unique_ptr<std::array<std::uint8_t, CxfFileSize>> FImage;
     char FDecimalSeparator;
+    TCharset FCharset;
 
     std::vector<std::unique_ptr<TSatellite>> FSatellites;
     std::vector<std::unique_ptr<TTransponder>> FTransponders;

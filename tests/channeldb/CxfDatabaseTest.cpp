@@ -138,6 +138,19 @@ TEST(Packages, AddPackageMatchesWithoutRegardToCase) {
                                                                  "\x8A\x8C\x8E\x9F", "\xD7", "\xF7", "", "ARD "}));
 }
 
+// UTF-8 text folds the same letters, by code point; Č and č stay apart as
+// they would have to in Windows-1252, which lacks them.
+TEST(Packages, Utf8AddPackageFoldsTheSameLetters) {
+    auto File = LoadImage(CxfImageBuilder(), ',', TCharset::Utf8);
+    EXPECT_EQ(File->AddPackage("ÄRGER ŠŒŽŸ"), 1);
+    EXPECT_EQ(File->AddPackage("ärger šœžÿ"), 1);
+    EXPECT_EQ(File->AddPackage("×"), 2);
+    EXPECT_EQ(File->AddPackage("÷"), 3);
+    EXPECT_EQ(File->AddPackage("ČT"), 4);
+    EXPECT_EQ(File->AddPackage("čt"), 5);
+    EXPECT_EQ(File->AddPackage("ČT"), 4);
+}
+
 TEST(Lookups, IndexOutsideTheListFails) {
     auto File = Database({{"a"}, {"b"}});
     const struct {

@@ -7,10 +7,10 @@ using namespace testsupport;
 
 namespace {
 
-std::string Decode(const std::string& Raw) {
+std::string Decode(const std::string& Raw, TCharset Charset = TCharset::Windows1252) {
     std::string Field = Raw;
     Field.resize(std::max<std::size_t>(Raw.size(), NameFieldSize), '\0');
-    return DecodeNameField(std::span(reinterpret_cast<const std::uint8_t*>(Field.data()), Field.size()));
+    return DecodeNameField(std::span(reinterpret_cast<const std::uint8_t*>(Field.data()), Field.size()), Charset);
 }
 
 struct DecodeCase {
@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"en dash and quotes", "\xE2\x80\x93\xE2\x80\x9E\xE2\x80\x9C", "\x96\x84\x93"},
         DecodeCase{"Z caron, OE ligature, Y diaeresis", "\xC5\xBD\xC5\x92\xC5\xB8", "\x8E\x8C\x9F"},
         DecodeCase{"C1 control becomes ?", "\xC2\x85x", "?x"},
-        DecodeCase{"outside Windows-1252 becomes ?", "\xC4\x80\xE2\x82\xBF", "??"},
+        DecodeCase{"A macron has a nearest letter, the bitcoin sign none", "\xC4\x80\xE2\x82\xBF", "A?"},
         DecodeCase{"overlong LF dropped", "a\xC0\x8A" "b", "ab"},
         DecodeCase{"overlong NUL dropped", "a\xE0\x80\x80" "b", "ab"},
         DecodeCase{"four-byte character becomes ?", "TV \xF0\x9F\x98\x80!", "TV ?!"},
@@ -51,6 +51,42 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "?"},
         DecodeCase{"0xFF inside a sequence is dropped first", "\xC3\xFF\xA4", "\xE4"},
         DecodeCase{"control byte inside a sequence is dropped first", "\xC3\x0A\xA4", "\xE4"}),
+    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+
+// Letters that Windows-1252 lacks lose their accent: the canonical
+// decomposition is followed until it reaches a Windows-1252 character.
+INSTANTIATE_TEST_SUITE_P(
+    NearestLetters, NameDecoding,
+    ::testing::Values(
+        DecodeCase{"Czech", "ČT1 Český", "CT1 Cesk\xFD"},
+        DecodeCase{"Czech and Slovak", "ěřůŠťľ", "eru\x8Atl"},
+        DecodeCase{"Hungarian, Romanian, Turkish", "őșțğşİ", "ostgsI"},
+        DecodeCase{"Polish", "ąńźŁł", "anzLl"},
+        DecodeCase{"letters without decomposition", "ĐđĦħıĿŀŦŧ", "DdHhiLlTt"},
+        DecodeCase{"chain stops at the first Windows-1252 letter", "ǖḈṦ", "\xFC\xC7\x8A"},
+        DecodeCase{"not only letters", "\xCD\xBE\xE2\x84\xAA", ";K"},  // Greek question mark, Kelvin sign
+        DecodeCase{"other alphabets stay ?", "ТВ Ωα ع 中", "?? ?? ? ?"}),
+    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+
+class Utf8NameDecoding : public ::testing::TestWithParam<DecodeCase> {};
+
+TEST_P(Utf8NameDecoding, DecodesField) {
+    EXPECT_EQ(Decode(GetParam().Raw, TCharset::Utf8), GetParam().Expected) << GetParam().What;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, Utf8NameDecoding,
+    ::testing::Values(
+        DecodeCase{"every alphabet kept", "ČT1 ΕΡΤ Россия ع", "ČT1 ΕΡΤ Россия ع"},
+        DecodeCase{"four-byte characters kept", "TV \xF0\x9F\x93\xBA \xF4\x8F\xBF\xBF", "TV \xF0\x9F\x93\xBA \xF4\x8F\xBF\xBF"},
+        DecodeCase{"C1 control, surrogate, U+FFFE, U+FFFF", "\xC2\x85\xED\xA0\x80\xEF\xBF\xBE\xEF\xBF\xBF", "????"},
+        DecodeCase{"beyond U+10FFFF", "\xF4\x90\x80\x80\xF7\xBF\xBF\xBF", "??"},
+        DecodeCase{"overlong forms written short", "\xC1\x81\xF0\x80\x81\x81", "AA"},
+        DecodeCase{"overlong controls dropped", "a\xC0\x8A\xF0\x80\x80\x8A" "b", "ab"},
+        DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "\xE8\x80\x80"},
+        DecodeCase{"four-byte character cut short", "TV \xF0\x9F\x93", ""},
+        DecodeCase{"four-byte with bad continuation", "\xF0\x9F\x41\x80", ""},
+        DecodeCase{"lone Latin-1 byte empties the field", "\xE4xy", ""}),
     [](const auto& Info) { return "Case" + std::to_string(Info.index); });
 
 TEST(NameDecoding, LoaderTrimsNames) {
@@ -86,6 +122,19 @@ TEST(SatelliteTexts, SanitiseName) {
     EXPECT_EQ(SanitiseName(""), "");
     EXPECT_EQ(SanitiseName("\xE4/..\\x"), "_____x");
     EXPECT_EQ(SanitiseName("09AZaz"), "09AZaz");
+}
+
+TEST(SatelliteTexts, Utf8TextsCountCharacters) {
+    CxfImageBuilder B;
+    B.Satellite(0, {.Name = " Türksat 42E\t", .PositionWord = 3592});
+    const auto File = LoadImage(B, '.', TCharset::Utf8);
+    EXPECT_EQ(File->GetSatellite(0).Name, "Türksat 42E");
+    EXPECT_EQ(File->GetSatellite(0).SanitisedName, "T_rksat_42E");
+    EXPECT_EQ(File->GetSatellite(0).PositionText, "0.8\xC2\xB0 W");
+    // A Latin-1 separator must not leave a lone Windows-1252 byte behind.
+    EXPECT_EQ(PositionToText(192, '\xE4', TCharset::Utf8), "19\xC3\xA4" "2\xC2\xB0 0");
+    EXPECT_EQ(CutText("ČČČ", 2, TCharset::Utf8), "ČČ");
+    EXPECT_EQ(CutText("\xC8\xC8\xC8", 2, TCharset::Windows1252), "\xC8\xC8");
 }
 
 TEST(SatelliteTexts, LocaleDecimalSeparatorFallsBackToPoint) {

@@ -103,8 +103,8 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(Dir, Ignored);
 }
 
-std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator) {
-    return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Builder.Bytes()), Separator);
+std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator, TCharset Charset) {
+    return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Builder.Bytes()), Separator, Charset);
 }
 
 std::string ReadFileBytes(const std::filesystem::path& Path) {

@@ -94,7 +94,8 @@ private:
 
 // Loads the image as the file it stands for would load (it never touches the
 // disk); Separator is the decimal separator of the position texts.
-std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator = ',');
+std::unique_ptr<TCxfFile> LoadImage(const CxfImageBuilder& Builder, char Separator = ',',
+                                    TCharset Charset = TCharset::Windows1252);
 
 // The whole content of a file as bytes in a string.
 std::string ReadFileBytes(const std::filesystem::path& Path);
