@@ -2,7 +2,8 @@
 // MySQL dump, without the window.
 //
 //   zanvero-cli --format html|csv|sql --output PATH [--exclude LIST]
-//               [--decimal-separator C] [--head-text FILE] INPUT.cxf
+//               [--decimal-separator C] [--head-text FILE]
+//               [--charset windows-1252|utf-8] INPUT.cxf
 //
 // Exit status: 0 done, 1 the input could not be loaded or the output not
 // written, 2 the command line was wrong.
@@ -40,7 +41,7 @@ constexpr int ExitUsage = 2;
 
 constexpr const char* Synopsis =
     "Usage: zanvero-cli --format html|csv|sql --output PATH [--exclude LIST] "
-    "[--decimal-separator C] [--head-text FILE] INPUT.cxf\n";
+    "[--decimal-separator C] [--head-text FILE] [--charset windows-1252|utf-8] INPUT.cxf\n";
 
 // A wrong command line; its text says what was wrong.
 class EUsageError : public std::runtime_error {
@@ -58,6 +59,7 @@ struct TRequest {
     TExportOptions Options;
     char DecimalSeparator = '.';
     std::string HeadTextFile;  // empty: the built-in head text
+    TCharset Charset = TCharset::Windows1252;
 };
 
 std::string EncodeName(const QString& Path) {
@@ -147,6 +149,12 @@ char ParseSeparator(const QString& Text) {
     throw EUsageError("--decimal-separator " + Quoted(Text) + " is not a printable Windows-1252 character");
 }
 
+TCharset ParseCharset(const QString& Name) {
+    if (Name == "windows-1252") return TCharset::Windows1252;
+    if (Name == "utf-8") return TCharset::Utf8;
+    throw EUsageError("unknown charset " + Quoted(Name) + " (expected windows-1252 or utf-8)");
+}
+
 TRequest ParseCommandLine(const QCommandLineParser& Parser, const TRawArguments& Raw) {
     TRequest Request;
     Request.Format = ParseFormat(Parser);
@@ -168,6 +176,8 @@ TRequest ParseCommandLine(const QCommandLineParser& Parser, const TRawArguments&
         if (HeadText.isEmpty()) throw EUsageError("--head-text needs a file name");
         Request.HeadTextFile = Raw.LocalPath(HeadText);
     }
+
+    if (Parser.isSet("charset")) Request.Charset = ParseCharset(SingleValue(Parser, "charset"));
 
     const QStringList Inputs = Parser.positionalArguments();
     if (Inputs.isEmpty()) throw EUsageError("missing INPUT.cxf");
@@ -226,7 +236,7 @@ void Convert(TRequest& Request) {
 
     std::unique_ptr<TCxfFile> Database;
     Request.Options.CxfFile = &Database;
-    Database = std::make_unique<TCxfFile>(Request.Input, Request.DecimalSeparator);
+    Database = std::make_unique<TCxfFile>(Request.Input, Request.DecimalSeparator, Request.Charset);
 
     TDescriptorSink StandardOutput(STDOUT_FILENO);
     TOutputSink& Sink = Request.ToStandardOutput ? static_cast<TOutputSink&>(StandardOutput) : DefaultFileSink();
@@ -269,6 +279,9 @@ int Run(const QStringList& Arguments, const TRawArguments& Raw) {
                               "locale's.", "C"},
         {"head-text", "HTML head text, one entry per line of this UTF-8 file. Default: the built-in head text.",
          "FILE"},
+        {"charset", "Character set of the CSV file and the dump, and of the names in the pages: windows-1252 "
+                    "(letters it lacks become their nearest letter or ?) or utf-8 (every name as the receiver "
+                    "stores it). Default: windows-1252.", "windows-1252|utf-8"},
     });
     Parser.addPositionalArgument("INPUT.cxf", "The receiver's channel settings file.");
 

@@ -15,6 +15,9 @@ constexpr std::string_view HeaderLine =
     "\"Service_ID\";\"Original_Network_ID\";\"Transport_Stream_ID\";\"Unsed_Flag\";\"Pay_TV\";"
     "\"Package\"\r\n";
 
+// Spreadsheets read a CSV file as UTF-8 only when it starts with this mark.
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 constexpr std::size_t FieldCount = 18;
 constexpr std::size_t NumberFieldCount = 12;
 constexpr std::size_t MaxDigits = 10;  // an unsigned 32-bit value
@@ -86,7 +89,8 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
 
     // One pass to size the output, one to write it: the file is assembled in
     // a single buffer without any regrowth or per-field bounds checks.
-    std::size_t Bound = HeaderLine.size();
+    const std::string_view Start = Database.Charset() == TCharset::Utf8 ? Utf8ByteOrderMark : std::string_view();
+    std::size_t Bound = Start.size() + HeaderLine.size();
     for (const auto& Channel : Channels) {
         if (IsExcluded(Options, *Channel)) continue;
         const TSatellite& Satellite = *Channel->Transponder->Satellite;
@@ -94,7 +98,8 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
                  Packages.at(Channel->PackageID).size();
     }
     const std::unique_ptr<char[]> Buffer(new char[Bound]);
-    char* At = std::copy(HeaderLine.begin(), HeaderLine.end(), Buffer.get());
+    char* At = std::copy(Start.begin(), Start.end(), Buffer.get());
+    At = std::copy(HeaderLine.begin(), HeaderLine.end(), At);
 
     for (std::size_t Index = 0; Index < Channels.size(); ++Index) {
         const TChannel& Channel = *Channels[Index];

@@ -76,9 +76,9 @@ void AppendNumberCell(std::string& Out, unsigned Value) {
     Out.append(CellEnd);
 }
 
-void AppendEscapedCell(std::string& Out, std::string_view CellStart, std::string_view Text) {
+void AppendEscapedCell(std::string& Out, std::string_view CellStart, std::string_view Text, TCharset Charset) {
     Out.append(CellStart);
-    AppendUmlToHtml(Out, Text);
+    AppendUmlToHtml(Out, Text, Charset);
     Out.append(CellEnd);
 }
 
@@ -96,15 +96,16 @@ void AppendSortHeader(std::string& Out, const TSortHeader& Header, int PageOrder
 
 // The finished table row of one channel, shared by the three pages of its
 // satellite.
-std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, const std::string& PackageName) {
+std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, const std::string& PackageName,
+                     TCharset Charset) {
     const TTransponder& Transponder = *Channel.Transponder;
     std::string Row;
     Row.reserve(TypicalRowSize);
     Row.append(Channel.PayTV ? PayTVRowStart : PlainRowStart);
-    AppendEscapedCell(Row, LeftCellStart, Channel.Name);
-    AppendEscapedCell(Row, CentredCellStart, PackageName);
-    AppendEscapedCell(Row, PlainCellStart, Satellite.Name);
-    AppendEscapedCell(Row, PlainCellStart, Satellite.PositionText);
+    AppendEscapedCell(Row, LeftCellStart, Channel.Name, Charset);
+    AppendEscapedCell(Row, CentredCellStart, PackageName, Charset);
+    AppendEscapedCell(Row, PlainCellStart, Satellite.Name, Charset);
+    AppendEscapedCell(Row, PlainCellStart, Satellite.PositionText, Charset);
     AppendNumberCell(Row, Transponder.Frequency);
     Row.append(PlainCellStart);
     Row.append(PolarisationNames[Transponder.Polarisation & 3]);
@@ -168,7 +169,7 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
         TSatellite* Satellite = Channel.Transponder->Satellite;
         if (Satellite == nullptr) continue;
 
-        Channel.HtmlRow = BuildRow(Channel, *Satellite, Packages.at(Channel.PackageID));
+        Channel.HtmlRow = BuildRow(Channel, *Satellite, Packages.at(Channel.PackageID), Database.Charset());
         Satellite->Channels.push_back(&Channel);
     }
 

@@ -80,6 +80,26 @@ constexpr std::string_view HeadText =
     " PRIMARY KEY  (ID)\r\n"
     ") ENGINE=MyISAM;\r\n";
 
+// A UTF-8 dump tells the server so for the connection and for the tables
+// (utf8mb4 is its name for all of UTF-8, four-byte characters included); the
+// head's own umlauts are UTF-8 then, too.
+std::string Utf8HeadText() {
+    std::string Head(HeadText);
+    auto ReplaceAll = [&Head](std::string_view From, std::string_view To) {
+        for (std::size_t At = Head.find(From); At != std::string::npos; At = Head.find(From, At + To.size()))
+            Head.replace(At, From.size(), To);
+    };
+    ReplaceAll("SET NAMES latin1", "SET NAMES utf8mb4");
+    ReplaceAll(") ENGINE=MyISAM;", ") ENGINE=MyISAM DEFAULT CHARSET=utf8mb4;");
+    ReplaceAll("\xFC", "\xC3\xBC");
+    return Head;
+}
+
+std::string_view HeadTextFor(TCharset Charset) {
+    static const std::string Utf8Head = Utf8HeadText();
+    return Charset == TCharset::Utf8 ? std::string_view(Utf8Head) : HeadText;
+}
+
 // Positions above a full circle are nonsense that the receiver stores
 // anyway; such a satellite gets no row.
 constexpr unsigned FullCircle = 3600;
@@ -220,7 +240,7 @@ char PolarisationLetter(std::uint8_t Code) {
 }
 
 std::size_t Capacity(const TCxfFile& Database) {
-    std::size_t Room = HeadText.size() + SectionTitlesRoom;
+    std::size_t Room = HeadTextFor(Database.Charset()).size() + SectionTitlesRoom;
     for (const auto& Satellite : Database.Satellites()) Room += SatelliteStatementRoom + 2 * Satellite->Name.size();
     Room += Database.Transponders().size() * TransponderStatementRoom;
     for (const auto& Package : Database.Packages()) Room += PackageStatementRoom + 2 * Package.size();
@@ -239,7 +259,7 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
     Database.SortChannels(BY_ORIGINAL_CHANNEL_ID);
 
     TDumpBuffer Out(Capacity(Database));
-    Out.Append(HeadText);
+    Out.Append(HeadTextFor(Database.Charset()));
     Out.Literal("\r\n# Satellitendaten\r\n");
     for (const auto& Satellite : Database.Satellites()) {
         if (!SatelliteIsWritten(*Satellite, Options)) continue;

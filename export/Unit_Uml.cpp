@@ -1,5 +1,9 @@
 #include "Unit_Uml.h"
 
+#include <charconv>
+
+#include "Utf8Unit.h"
+
 namespace {
 
 // Bytes 0x80 to 0xFF. The pages declare UTF-8, so no byte of this range may
@@ -46,20 +50,40 @@ constexpr std::array<std::string_view, 256> MakeUmlEntities() {
 
 constinit const std::array<std::string_view, 256> UmlEntities = MakeUmlEntities();
 
-void AppendUmlToHtml(std::string& Out, std::string_view Text) {
-    for (const char C : Text) {
-        const std::string_view Entity = UmlEntities[static_cast<unsigned char>(C)];
-        if (Entity.empty())
-            Out.push_back(C);
-        else
-            Out.append(Entity);
+namespace {
+
+void AppendEscapedByte(std::string& Out, unsigned char Byte) {
+    const std::string_view Entity = UmlEntities[Byte];
+    if (Entity.empty())
+        Out.push_back(static_cast<char>(Byte));
+    else
+        Out.append(Entity);
+}
+
+}  // namespace
+
+void AppendUmlToHtml(std::string& Out, std::string_view Text, TCharset Charset) {
+    if (Charset == TCharset::Windows1252) {
+        for (const char C : Text) AppendEscapedByte(Out, static_cast<unsigned char>(C));
+        return;
+    }
+    for (std::size_t At = 0; At < Text.size();) {
+        const char32_t Code = NextUtf8(Text, At);
+        if (Code < 0x100) {
+            AppendEscapedByte(Out, static_cast<unsigned char>(Code));
+            continue;
+        }
+        char Digits[8];
+        Out.append("&#");
+        Out.append(Digits, std::to_chars(Digits, Digits + sizeof Digits, static_cast<std::uint32_t>(Code)).ptr);
+        Out.push_back(';');
     }
 }
 
-std::string UmlToHtml(std::string_view Text) {
+std::string UmlToHtml(std::string_view Text, TCharset Charset) {
     std::string Result;
     // Most names need no or few references; a little headroom avoids regrowth.
     Result.reserve(Text.size() + Text.size() / 2 + 8);
-    AppendUmlToHtml(Result, Text);
+    AppendUmlToHtml(Result, Text, Charset);
     return Result;
 }
