@@ -61,6 +61,21 @@ TEST(CsvExporterTest, WholeFileOfASmallImage) {
     EXPECT_EQ(ExportCsv(SmallImage()), Expected);
 }
 
+// Spreadsheets need the byte-order mark to read the names as UTF-8.
+TEST(CsvExporterTest, Utf8FileStartsWithTheByteOrderMark) {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"T\xC3\xBCrksat", 420});
+    Image.Transponder(0, {TpWord(11000, 0), 1000, 0, 0, 1, 2});
+    Image.Channel(0, {"\xC4\x8CT1", 0, 1, 2, 3, 4, 5});
+    auto Database = LoadImage(Image, ',', TCharset::Utf8);
+    TMemorySink Sink;
+    TCxfCSVExporter(Sink).Export(OptionsFor(Database));
+    EXPECT_EQ(Sink.Files.at(0).second,
+              "\xEF\xBB\xBF" + Header +
+                  "\"0\";\"1\";\"\xC4\x8CT1\";\"T\xC3\xBCrksat\";\"42\xC2\xB0 0\";\"11000\";\"H\";\"1000\";\"1\";\"2\";\"3\";"
+                  "\"4\";\"5\";\"1\";\"2\";\"0\";\"0\";\"-\"\r\n");
+}
+
 TEST(CsvExporterTest, EmptyDatabaseGivesTheHeaderAlone) {
     CxfImageBuilder Image = SmallImage();
     Image.Magic("CXF1");

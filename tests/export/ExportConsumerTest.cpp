@@ -71,6 +71,11 @@ CxfImageBuilder RealisticImage() {
     Image.Channel(Slot++, {"Nobody", 4, 1, 1, 1, 1, 1});
     Image.Channel(Slot++, {"Orphan", 5, 1, 1, 1, 1, 1});
     Image.Channel(Slot++, {"West", 6, 1, 1, 1, 1, 1});
+    // Alphabets that Windows-1252 lacks, and a character beyond 16 bits.
+    for (const char* Name : {"\xC4\x8CT1 \xC4\x8C" "esk\xC3\xBD", "\xD0\xA0\xD0\xBE\xD1\x81\xD1\x81\xD0\xB8\xD1\x8F 24",
+                             "\xCE\x95\xCE\xA1\xCE\xA4 World", "Radio \xF0\x9F\x93\xBB",
+                             "\xD8\xA7\xD9\x84\xD8\xAC\xD8\xB2\xD9\x8A\xD8\xB1\xD8\xA9"})
+        Image.Channel(Slot++, {Name, 0, 11, 12, 13, 14, 15});
     return Image;
 }
 
@@ -101,12 +106,20 @@ TCommandResult Xmllint(const std::filesystem::path& Program, const std::vector<s
     return RunCapturing(Args);
 }
 
-TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
+std::string CharsetName(const testing::TestParamInfo<TCharset>& Info) {
+    return Info.param == TCharset::Utf8 ? "Utf8" : "Windows1252";
+}
+
+class HtmlXmllintTest : public testing::TestWithParam<TCharset> {};
+INSTANTIATE_TEST_SUITE_P(Charsets, HtmlXmllintTest, testing::Values(TCharset::Windows1252, TCharset::Utf8),
+                         CharsetName);
+
+TEST_P(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     const auto Program = RequireProgram("xmllint");
     ASSERT_FALSE(Program.empty());
 
     TempDir Dir;
-    auto Database = LoadImage(RealisticImage());
+    auto Database = LoadImage(RealisticImage(), ',', GetParam());
     TExportOptions Options = OptionsFor(Database);
     Options.ExportDirectory = Dir.Path().string() + "/";
     TCxfHTMLExporter().Export(Options, {DefaultHtmlHeadText});
@@ -122,6 +135,12 @@ TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     const TCommandResult Result = Xmllint(Program, Pages);
     EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
     EXPECT_EQ(Result.Output, "");
+    // With the built-in head, nothing but ASCII reaches a page.
+    for (const auto& Page : Pages) {
+        const std::string Bytes = testsupport::ReadFileBytes(Page);
+        EXPECT_TRUE(std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; }))
+            << Page;
+    }
 
     // The same check must reject a page that breaks the DTD, or it proves
     // nothing (a missing catalog, for one, would make every page fail).
@@ -135,7 +154,7 @@ TEST(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     EXPECT_NE(Rejected.Output.find("blink"), std::string::npos) << Rejected.Output;
 }
 
-TEST(HtmlXmllintTest, EveryEscapedByteIsDefinedByTheXhtmlDtd) {
+TEST(HtmlXmllintBytesTest, EveryEscapedByteIsDefinedByTheXhtmlDtd) {
     const auto Program = RequireProgram("xmllint");
     ASSERT_FALSE(Program.empty());
     std::string AllBytes;
@@ -152,12 +171,13 @@ TEST(HtmlXmllintTest, EveryEscapedByteIsDefinedByTheXhtmlDtd) {
     EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
 }
 
-// Prints each record as its fields, re-encoded to Windows-1252 and in hex,
-// joined by "|"; strict mode turns any stray quote into an error.
+// Prints each record as its fields, read in the encoding argv[2] (as a
+// spreadsheet would) and re-encoded to argv[3] in hex, joined by "|"; strict
+// mode turns any stray quote into an error.
 constexpr const char* ReaderScript = R"(import csv, sys
-with open(sys.argv[1], newline='', encoding='cp1252') as f:
+with open(sys.argv[1], newline='', encoding=sys.argv[2]) as f:
     for row in csv.reader(f, delimiter=';', quotechar='"', strict=True):
-        print('|'.join(field.encode('cp1252').hex() for field in row))
+        print('|'.join(field.encode(sys.argv[3]).hex() for field in row))
 )";
 
 std::vector<std::string> DecodeRecord(const std::string& Line) {
@@ -178,18 +198,24 @@ std::string Unquoted(std::string Text) {
     return Text;
 }
 
-TEST(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
+class CsvPythonReaderTest : public testing::TestWithParam<TCharset> {};
+INSTANTIATE_TEST_SUITE_P(Charsets, CsvPythonReaderTest, testing::Values(TCharset::Windows1252, TCharset::Utf8),
+                         CharsetName);
+
+TEST_P(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
     const auto Program = RequireProgram("python3");
     ASSERT_FALSE(Program.empty());
+    const bool Utf8 = GetParam() == TCharset::Utf8;
 
     TempDir Dir;
-    auto Database = LoadImage(RealisticImage());
+    auto Database = LoadImage(RealisticImage(), ',', GetParam());
     TExportOptions Options = OptionsFor(Database);
     Options.FileName = (Dir / "channels.csv").string();
     TCxfCSVExporter().Export(Options);
     testsupport::WriteFileBytes(Dir / "read.py", ReaderScript);
 
-    const TCommandResult Result = RunCapturing({Program.string(), (Dir / "read.py").string(), Options.FileName});
+    const TCommandResult Result = RunCapturing({Program.string(), (Dir / "read.py").string(), Options.FileName,
+                                                Utf8 ? "utf-8-sig" : "cp1252", Utf8 ? "utf-8" : "cp1252"});
     ASSERT_EQ(Result.ExitCode, 0) << Result.Output;
     std::vector<std::vector<std::string>> Records;
     std::size_t Start = 0;
@@ -213,9 +239,11 @@ TEST(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
                             C.UF ? "1" : "0", C.PayTV ? "1" : "0", Unquoted(Database->Packages()[C.PackageID])});
     }
     // Every channel but the one without satellite, and names that need care.
-    ASSERT_EQ(Expected.size(), 1 + 74u);
-    EXPECT_EQ(Expected[6][2], "Euro \x80 TV");
+    ASSERT_EQ(Expected.size(), 1 + 79u);
+    EXPECT_EQ(Expected[6][2], Utf8 ? "Euro \xE2\x82\xAC TV" : "Euro \x80 TV");
     EXPECT_EQ(Expected[4][2], "'Quoted' <tag>");
+    EXPECT_EQ(Expected[75][2], Utf8 ? "\xC4\x8CT1 \xC4\x8C" "esk\xC3\xBD" : "CT1 Cesk\xFD");
+    EXPECT_EQ(Expected[78][2], Utf8 ? "Radio \xF0\x9F\x93\xBB" : "Radio ?");
 
     ASSERT_EQ(Records.size(), Expected.size());
     for (std::size_t r = 0; r < Records.size(); ++r) EXPECT_EQ(Records[r], Expected[r]) << "record " << r;

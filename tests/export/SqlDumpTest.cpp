@@ -104,9 +104,10 @@ struct TDump {
 };
 
 // Loads the image and dumps it; the database stays for checks of its order.
-std::unique_ptr<TDump> Dump(const CxfImageBuilder& Image, TExportOptions Options = {}, char Separator = '.') {
+std::unique_ptr<TDump> Dump(const CxfImageBuilder& Image, TExportOptions Options = {}, char Separator = '.',
+                            TCharset Charset = TCharset::Windows1252) {
     auto Result = std::make_unique<TDump>();
-    Result->Database = testsupport::LoadImage(Image, Separator);
+    Result->Database = testsupport::LoadImage(Image, Separator, Charset);
     Options.CxfFile = &Result->Database;
     if (Options.FileName.empty()) Options.FileName = "/out/channels.sql";
     TCxfSQLExporter(Result->Sink).Export(Options);
@@ -192,12 +193,34 @@ TEST(SqlDump, EmptyDatabaseKeepsHeadSectionTitlesAndThePackageDash) {
     EXPECT_EQ(HeadLines.size(), 64u);
 }
 
+// A UTF-8 dump differs in its head alone: utf8mb4 for the connection and for
+// every table, and the head's own umlauts in UTF-8.
+TEST(SqlDump, Utf8HeadDeclaresUtf8mb4) {
+    CxfImageBuilder Image;
+    Image.Magic("CXF1");
+    const auto Result = Dump(Image, {}, '.', TCharset::Utf8);
+
+    std::vector<std::string> Lines = HeadLines;
+    Lines[2] = "/*!40101 SET NAMES utf8mb4 */;";
+    int Tables = 0;
+    for (std::string& Line : Lines) {
+        if (Line == ") ENGINE=MyISAM;") Line = ") ENGINE=MyISAM DEFAULT CHARSET=utf8mb4;", ++Tables;
+        if (const std::size_t At = Line.find('\xFC'); At != std::string::npos) Line.replace(At, 1, "\xC3\xBC");
+    }
+    EXPECT_EQ(Tables, 4);
+    EXPECT_EQ(Lines[4], "# Tabellenstruktur f\xC3\xBCr Tabelle `channel`");
+    Lines.insert(Lines.end(), {"", "# Satellitendaten", "", "# Transponderdaten", "", "# Anbieterdaten",
+                               "INSERT INTO package VALUES ('0', '-');", "", "# Kanaldaten"});
+    EXPECT_EQ(Result->Content(), JoinLines(Lines));
+}
+
 // --- escaping ----------------------------------------------------------------
 
 struct TEscapeCase {
     const char* Label;
     std::string RawName;  // UTF-8 bytes of the name field
     std::string Written;  // the value between the statement's apostrophes
+    TCharset Charset = TCharset::Windows1252;
 };
 
 void PrintTo(const TEscapeCase& Case, std::ostream* Out) { *Out << Case.Label; }
@@ -212,7 +235,7 @@ TEST_P(SqlEscaping, NamesOfEveryTableAreQuotedSafely) {
         .Transponder(0, {0, 0, 0, 0, 0, 0})
         .Channel(0, {Case.RawName, 0, 0, 0, 0, 0, 0})
         .Channel(1, {"<" + Case.RawName + ">", 0, 0, 0, 0, 0, 0});
-    const std::string Content = Dump(Image)->Content();
+    const std::string Content = Dump(Image, {}, '.', Case.Charset)->Content();
 
     EXPECT_THAT(Content, testing::HasSubstr("INSERT INTO satellite VALUES ('1', '0', '" + Case.Written +
                                             "', '0', '0');\r\n"));
@@ -231,7 +254,9 @@ INSTANTIATE_TEST_SUITE_P(
                     TEscapeCase{"DoubleQuotes", "Say \"Hi\"", "Say \"Hi\""},
                     TEscapeCase{"SemicolonAndPercent", "a;b%c", "a;b%c"},
                     TEscapeCase{"Umlaut", "\xC3\x84rger", "\xC4rger"},
-                    TEscapeCase{"Euro", "\xE2\x82\xAC uro", "\x80 uro"}),
+                    TEscapeCase{"Euro", "\xE2\x82\xAC uro", "\x80 uro"},
+                    TEscapeCase{"Utf8", "\xCE\x95\xCE\xA1\xCE\xA4 '\xD0\xA7'\\", "\xCE\x95\xCE\xA1\xCE\xA4 \\'\xD0\xA7\\'\\\\",
+                                TCharset::Utf8}),
     [](const testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
 
 // --- orbital positions -------------------------------------------------------

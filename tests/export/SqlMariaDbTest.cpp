@@ -99,11 +99,12 @@ public:
         return RunProgram(Args, Files);
     }
 
-    // Rows of a query as tab-separated lines, with the names' bytes as
-    // Windows-1252 (the server's latin1), unescaped.
-    std::vector<std::string> Query(const std::string& Sql) const {
+    // Rows of a query as tab-separated lines, with the names' bytes in the
+    // character set (Windows-1252 is the server's latin1), unescaped.
+    std::vector<std::string> Query(const std::string& Sql, TCharset Charset = TCharset::Windows1252) const {
         const fs::path Out = FDir / "query.out", Err = FDir / "query.err";
-        const int Code = Client({"--default-character-set=latin1", "--batch", "--raw", "--skip-column-names",
+        const std::string ClientCharset = Charset == TCharset::Utf8 ? "utf8mb4" : "latin1";
+        const int Code = Client({"--default-character-set=" + ClientCharset, "--batch", "--raw", "--skip-column-names",
                                  "-e", Sql, "zanvero"},
                                 {{}, Out, Err, {}});
         EXPECT_EQ(Code, 0) << Sql << "\n" << Tail(Err);
@@ -180,6 +181,25 @@ CxfImageBuilder FullImage() {
     return Image;
 }
 
+// Names in alphabets that Windows-1252 lacks, characters beyond 16 bits,
+// quoting in UTF-8, and a name of 10 two-byte letters that fills its field.
+CxfImageBuilder Utf8Image() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Hot Bird 13°E", 130})
+        .Satellite(1, {"Türksat 42E", 420})
+        .Transponder(0, {11034 | 1 << 14, 27500, 0, 0, 318, 5100})
+        .Transponder(1, {12000, 27500, 1, 0, 1, 2});
+    const std::vector<ChannelSpec> Channels = {
+        {"<Мир>", 0, 0, 0, 0, 0, 0},          {"Россия 24", 0, 101, 102, 101, 104, 1},
+        {"АБВГДЕЖЗИК", 0, 111, 112, 111, 0, 2}, {"<$Ελληνικά>", 0, 0, 0, 0, 0, 0},
+        {"ΕΡΤ World", 0, 121, 122, 121, 0, 3},  {"الجزيرة", 0, 131, 132, 131, 0, 4},
+        {"Radio 📻 🎵", 0, 0, 142, 142, 0, 5},   {"ČT1 'Č'\\", 1, 151, 152, 151, 0, 6},
+        {"<мир>", 1, 0, 0, 0, 0, 0},
+    };
+    for (std::size_t i = 0; i < Channels.size(); ++i) Image.Channel(static_cast<int>(i), Channels[i]);
+    return Image;
+}
+
 CxfImageBuilder EmptyImage() {
     CxfImageBuilder Image;
     Image.Magic("CXF1");
@@ -246,6 +266,7 @@ struct TServerCase {
     bool ExcludeAll;
     // Rows expected by ID; no value means every record of the table.
     std::optional<std::vector<int>> Satellites, Transponders, Channels;
+    TCharset Charset = TCharset::Windows1252;
 };
 
 void PrintTo(const TServerCase& Case, std::ostream* Out) { *Out << Case.Label; }
@@ -271,7 +292,7 @@ TMariaDbServer* SqlMariaDb::Server = nullptr;
 TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
     const TServerCase& Case = GetParam();
     const CxfImageBuilder Image = Case.Image();
-    auto Database = testsupport::LoadImage(Image);
+    auto Database = testsupport::LoadImage(Image, ',', Case.Charset);
     TExportOptions Options;
     Options.CxfFile = &Database;
     Options.FileName = (Server->Dir() / "dump.sql").string();
@@ -294,14 +315,16 @@ TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
         EXPECT_EQ(ReadFileBytes(Err), "");
         EXPECT_FALSE(fs::exists(Server->Dir() / "pwned")) << "a name ran a client command";
 
-        EXPECT_EQ(Server->Query("SELECT ID, ROUND(OrbitalPosition * 10), Name, AC, UF FROM satellite ORDER BY ID"),
+        EXPECT_EQ(Server->Query("SELECT ID, ROUND(OrbitalPosition * 10), Name, AC, UF FROM satellite ORDER BY ID",
+                                Case.Charset),
                   SatelliteRows(*Database, Case.Satellites));
         EXPECT_EQ(Server->Query("SELECT ID, Frequency, Symbolrate, Polarisation, SatelliteID, OriginalNetworkID, "
                                 "TransportStreamID, UF FROM transponder ORDER BY ID"),
                   TransponderRows(*Database, Case.Transponders));
-        EXPECT_EQ(Server->Query("SELECT ID, Name FROM package ORDER BY ID"), PackageRows(*Database));
+        EXPECT_EQ(Server->Query("SELECT ID, Name FROM package ORDER BY ID", Case.Charset), PackageRows(*Database));
         EXPECT_EQ(Server->Query("SELECT ID, Name, UF, AudioPID, VideoPID, PCRPID, TeletextPID, ServiceID, "
-                                "TransponderID, PayTV, PackageID FROM channel ORDER BY ID"),
+                                "TransponderID, PayTV, PackageID FROM channel ORDER BY ID",
+                                Case.Charset),
                   ChannelRows(*Database, Case.Channels));
     }
 }
@@ -325,7 +348,8 @@ INSTANTIATE_TEST_SUITE_P(
         TServerCase{"AwkwardNamesEverythingExcluded", AwkwardImage, true, AllBut(99, {2, 4, 5, 6}),
                     std::vector<int>{1, 3, 4, 7}, std::vector<int>{1, 6, 7, 10, 12, 14, 15}},
         TServerCase{"EveryTableFull", FullImage, false, std::nullopt, std::nullopt, std::nullopt},
-        TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt}),
+        TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt},
+        TServerCase{"Utf8Names", Utf8Image, false, std::nullopt, std::vector<int>{1, 2}, std::nullopt, TCharset::Utf8}),
     [](const testing::TestParamInfo<TServerCase>& Info) { return std::string(Info.param.Label); });
 
 }  // namespace

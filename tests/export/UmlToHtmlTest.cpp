@@ -38,6 +38,25 @@ INSTANTIATE_TEST_SUITE_P(
         TEscapeCase{"DegreeInPosition", "19,2\xB0 0", "19,2&#176; 0"}),
     [](const ::testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
 
+class Utf8UmlToHtmlTest : public ::testing::TestWithParam<TEscapeCase> {};
+
+TEST_P(Utf8UmlToHtmlTest, EscapesCharacterForCharacter) {
+    const TEscapeCase& Case = GetParam();
+    EXPECT_EQ(UmlToHtml(Case.Input, TCharset::Utf8), Case.Expected);
+}
+
+// Below U+0100 a character is escaped as the Windows-1252 byte of the same
+// value; from U+0100 up it becomes a decimal reference.
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Utf8UmlToHtmlTest,
+    ::testing::Values(
+        TEscapeCase{"AsciiAndReserved", "A&B<C>D\"E 'x'", "A&amp;B&lt;C&gt;D&quot;E 'x'"},
+        TEscapeCase{"LatinOne", "\xC3\x84\xC3\x9F\xC2\xA0\xC2\xB0\xC3\x97", "&Auml;&szlig;&nbsp;&#176;&#215;"},
+        TEscapeCase{"Czech", "\xC4\x8CT1", "&#268;T1"},
+        TEscapeCase{"EuroSignByCodePoint", "\xE2\x82\xAC", "&#8364;"},
+        TEscapeCase{"FourByteCharacter", "TV \xF0\x9F\x93\xBA", "TV &#128250;"}),
+    [](const ::testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
+
 TEST(UmlEntitiesTest, AsciiKeepsAllButTheFourReservedCharacters) {
     for (int Byte = 0; Byte < 0x80; ++Byte) {
         const bool Reserved = Byte == '"' || Byte == '&' || Byte == '<' || Byte == '>';
