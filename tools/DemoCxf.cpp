@@ -88,7 +88,7 @@ const std::vector<DemoSatellite>& LineUp() {
             {11054, 'H', 27500, 318, 5400, false, {
                 {"<Free Europe>"}, {"TV5Monde Europe"}, {"France 24 English"}, {"France 24 Français"},
                 {"Euronews English"}, {"Euronews Deutsch"}, {"BBC World News"}, {"CNN International"},
-                {"DW English"}, {"DW Deutsch"}, {"TVP Polonia"}, {"TVP Info"}, {"TRT World"},
+                {"DW English"}, {"DW Deutsch"}, {"TVP Polonia"}, {"TVP Info"}, {"TVP3 Łódź"}, {"TRT World"},
                 {"Al Jazeera English"}, {"NHK World-Japan"}, {"CGTN"}, {"Arirang TV"},
                 {"i24NEWS"}, {"RSI La 1", Hidden}, {"Vatican Media"}}},
             {11179, 'H', 27500, 318, 7400, false, {
@@ -101,6 +101,11 @@ const std::vector<DemoSatellite>& LineUp() {
                 {"<Radio>"}, {"Radio Maria", Radio}, {"Radio Vaticana", Radio}, {"RFI Monde", Radio},
                 {"BBC World Service", Radio}, {"Radio Polonia", Radio}, {"Polskie Radio 1", Radio},
                 {"RMC", Radio}, {"Radio Swiss Pop", Radio}, {"Radio Swiss Jazz", Radio}}},
+            // Greek, Cyrillic and Arabic names, and one with a character
+            // beyond 16 bits, as receivers let users type them.
+            {11034, 'V', 27500, 318, 5100, false, {
+                {"<World Languages>"}, {"ΕΡΤ World"}, {"ΣΚΑΪ"}, {"Россия 24"}, {"Беларусь 24"},
+                {"ТВ Центр"}, {"الجزيرة"}, {"العربية"}, {"Radio 📻 Hits", Radio}}},
         }},
         {"Astra 23.5E", 235, false, {
             {12070, 'H', 27500, 3, 3211, false, {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "CxfImageBuilder.h"
 #include "DemoCxf.h"
@@ -38,6 +40,19 @@ TEST(DemoFile, ShowsPackagesPayTvRadioAndSpecialCharacters) {
     EXPECT_TRUE(Has([](const TChannel& C) { return C.Name == "Shop24 \x96 Angebote"; }));
     EXPECT_TRUE(Has([](const TChannel& C) { return C.Name == "BR Fernsehen S\xFC" "d"; }));
     EXPECT_TRUE(Has([](const TChannel& C) { return C.Transponder->Satellite->Name.empty(); }));
+}
+
+// The Czech names lose only their accents in Windows-1252; in UTF-8 every
+// name comes through, Greek, Cyrillic, Arabic and emoji included.
+TEST(DemoFile, ShowsNamesOfEveryAlphabet) {
+    const TCxfFile Windows1252(DEMO_FILE, '.');
+    const TCxfFile Utf8(DEMO_FILE, '.', TCharset::Utf8);
+    std::vector<std::string> Names1252, NamesUtf8;
+    for (const auto& C : Windows1252.Channels()) Names1252.push_back(C->Name);
+    for (const auto& C : Utf8.Channels()) NamesUtf8.push_back(C->Name);
+    EXPECT_THAT(Names1252, ::testing::IsSupersetOf({"CT1", "Cesk\xFD rozhlas", "TVP3 L\xF3" "dz", "Radio ? Hits"}));
+    EXPECT_THAT(NamesUtf8, ::testing::IsSupersetOf({"ČT1", "Český rozhlas", "TVP3 Łódź", "ΕΡΤ World", "Россия 24",
+                                                   "الجزيرة", "Radio 📻 Hits"}));
 }
 
 }  // namespace
