@@ -43,8 +43,9 @@ char ToWindows1252(std::uint32_t Code) {
     if (Code > 0xFF) {
         for (std::size_t i = 0; i < Cp1252High.size(); ++i)
             if (Cp1252High[i] == Code) return static_cast<char>(0x80 + i);
-        const auto Found = std::lower_bound(std::begin(NearestLetters), std::end(NearestLetters), Code,
-                                            [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
+        const auto Found =
+            std::lower_bound(std::begin(NearestLetters), std::end(NearestLetters), Code,
+                             [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
         if (Found != std::end(NearestLetters) && Found->Code == Code) return static_cast<char>(Found->Byte);
     }
     return '?';

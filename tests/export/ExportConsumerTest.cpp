@@ -138,8 +138,8 @@ TEST_P(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     // With the built-in head, nothing but ASCII reaches a page.
     for (const auto& Page : Pages) {
         const std::string Bytes = testsupport::ReadFileBytes(Page);
-        EXPECT_TRUE(std::all_of(Bytes.begin(), Bytes.end(), [](char C) { return static_cast<unsigned char>(C) < 0x80; }))
-            << Page;
+        const auto Ascii = [](char C) { return static_cast<unsigned char>(C) < 0x80; };
+        EXPECT_TRUE(std::all_of(Bytes.begin(), Bytes.end(), Ascii)) << Page;
     }
 
     // The same check must reject a page that breaks the DTD, or it proves

@@ -255,8 +255,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TEscapeCase{"SemicolonAndPercent", "a;b%c", "a;b%c"},
                     TEscapeCase{"Umlaut", "\xC3\x84rger", "\xC4rger"},
                     TEscapeCase{"Euro", "\xE2\x82\xAC uro", "\x80 uro"},
-                    TEscapeCase{"Utf8", "\xCE\x95\xCE\xA1\xCE\xA4 '\xD0\xA7'\\", "\xCE\x95\xCE\xA1\xCE\xA4 \\'\xD0\xA7\\'\\\\",
-                                TCharset::Utf8}),
+                    TEscapeCase{"Utf8", "\xCE\x95\xCE\xA1\xCE\xA4 '\xD0\xA7'\\",
+                                "\xCE\x95\xCE\xA1\xCE\xA4 \\'\xD0\xA7\\'\\\\", TCharset::Utf8}),
     [](const testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
 
 // --- orbital positions -------------------------------------------------------

@@ -11,6 +11,7 @@ struct TEscapeCase {
     const char* Label;
     std::string Input;
     std::string Expected;
+    TCharset Charset = TCharset::Windows1252;
 };
 
 void PrintTo(const TEscapeCase& Case, std::ostream* Out) { *Out << Case.Label; }
@@ -19,7 +20,7 @@ class UmlToHtmlTest : public ::testing::TestWithParam<TEscapeCase> {};
 
 TEST_P(UmlToHtmlTest, EscapesByteForByte) {
     const TEscapeCase& Case = GetParam();
-    EXPECT_EQ(UmlToHtml(Case.Input), Case.Expected);
+    EXPECT_EQ(UmlToHtml(Case.Input, Case.Charset), Case.Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -38,23 +39,17 @@ INSTANTIATE_TEST_SUITE_P(
         TEscapeCase{"DegreeInPosition", "19,2\xB0 0", "19,2&#176; 0"}),
     [](const ::testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
 
-class Utf8UmlToHtmlTest : public ::testing::TestWithParam<TEscapeCase> {};
-
-TEST_P(Utf8UmlToHtmlTest, EscapesCharacterForCharacter) {
-    const TEscapeCase& Case = GetParam();
-    EXPECT_EQ(UmlToHtml(Case.Input, TCharset::Utf8), Case.Expected);
-}
-
 // Below U+0100 a character is escaped as the Windows-1252 byte of the same
 // value; from U+0100 up it becomes a decimal reference.
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Utf8UmlToHtmlTest,
+    Utf8, UmlToHtmlTest,
     ::testing::Values(
-        TEscapeCase{"AsciiAndReserved", "A&B<C>D\"E 'x'", "A&amp;B&lt;C&gt;D&quot;E 'x'"},
-        TEscapeCase{"LatinOne", "\xC3\x84\xC3\x9F\xC2\xA0\xC2\xB0\xC3\x97", "&Auml;&szlig;&nbsp;&#176;&#215;"},
-        TEscapeCase{"Czech", "\xC4\x8CT1", "&#268;T1"},
-        TEscapeCase{"EuroSignByCodePoint", "\xE2\x82\xAC", "&#8364;"},
-        TEscapeCase{"FourByteCharacter", "TV \xF0\x9F\x93\xBA", "TV &#128250;"}),
+        TEscapeCase{"AsciiAndReserved", "A&B<C>D\"E 'x'", "A&amp;B&lt;C&gt;D&quot;E 'x'", TCharset::Utf8},
+        TEscapeCase{"LatinOne", "\xC3\x84\xC3\x9F\xC2\xA0\xC2\xB0\xC3\x97", "&Auml;&szlig;&nbsp;&#176;&#215;",
+                    TCharset::Utf8},
+        TEscapeCase{"Czech", "\xC4\x8CT1", "&#268;T1", TCharset::Utf8},
+        TEscapeCase{"EuroSignByCodePoint", "\xE2\x82\xAC", "&#8364;", TCharset::Utf8},
+        TEscapeCase{"FourByteCharacter", "TV \xF0\x9F\x93\xBA", "TV &#128250;", TCharset::Utf8}),
     [](const ::testing::TestParamInfo<TEscapeCase>& Info) { return std::string(Info.param.Label); });
 
 TEST(UmlEntitiesTest, AsciiKeepsAllButTheFourReservedCharacters) {
