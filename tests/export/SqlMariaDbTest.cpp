@@ -189,14 +189,12 @@ CxfImageBuilder Utf8Image() {
         .Satellite(1, {"Türksat 42E", 420})
         .Transponder(0, {11034 | 1 << 14, 27500, 0, 0, 318, 5100})
         .Transponder(1, {12000, 27500, 1, 0, 1, 2});
-    const std::vector<ChannelSpec> Channels = {
-        {"<Мир>", 0, 0, 0, 0, 0, 0},          {"Россия 24", 0, 101, 102, 101, 104, 1},
-        {"АБВГДЕЖЗИК", 0, 111, 112, 111, 0, 2}, {"<$Ελληνικά>", 0, 0, 0, 0, 0, 0},
-        {"ΕΡΤ World", 0, 121, 122, 121, 0, 3},  {"الجزيرة", 0, 131, 132, 131, 0, 4},
-        {"Radio 📻 🎵", 0, 0, 142, 142, 0, 5},   {"ČT1 'Č'\\", 1, 151, 152, 151, 0, 6},
-        {"<мир>", 1, 0, 0, 0, 0, 0},
-    };
-    for (std::size_t i = 0; i < Channels.size(); ++i) Image.Channel(static_cast<int>(i), Channels[i]);
+    int Slot = 0;
+    for (const char* Name : {"<Мир>", "Россия 24", "АБВГДЕЖЗИК", "<$Ελληνικά>", "ΕΡΤ World", "الجزيرة", "Radio 📻 🎵"}) {
+        Image.Channel(Slot, {Name, 0, static_cast<std::uint16_t>(100 + Slot), 2, 3, 4, 5});
+        ++Slot;
+    }
+    Image.Channel(Slot, {"ČT1 'Č'\\", 1, 1, 2, 3, 4, 5}).Channel(Slot + 1, {"<мир>", 1, 0, 0, 0, 0, 0});
     return Image;
 }
 
