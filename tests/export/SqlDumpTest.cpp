@@ -204,7 +204,8 @@ TEST(SqlDump, Utf8HeadDeclaresUtf8mb4) {
     // How often From was replaced in the Windows-1252 dump.
     auto Replace = [&Expected](const std::string& From, const std::string& To) {
         int Count = 0;
-        for (std::size_t At; (At = Expected.find(From)) != std::string::npos; ++Count) Expected.replace(At, From.size(), To);
+        for (std::size_t At; (At = Expected.find(From)) != std::string::npos; ++Count)
+            Expected.replace(At, From.size(), To);
         return Count;
     };
     EXPECT_EQ(Replace("SET NAMES latin1", "SET NAMES utf8mb4"), 1);
