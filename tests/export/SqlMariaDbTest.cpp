@@ -20,6 +20,7 @@
 
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
+#include "DemoCxf.h"
 #include "TestProcess.h"
 
 namespace {
@@ -198,6 +199,14 @@ CxfImageBuilder Utf8Image() {
     return Image;
 }
 
+// The demo line-up, whose Hot Bird carries Greek, Cyrillic and Arabic names.
+CxfImageBuilder DemoImage() {
+    CxfImageBuilder Image;
+    const auto Bytes = BuildDemoImage();
+    Image.PutBytes(0, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
+    return Image;
+}
+
 CxfImageBuilder EmptyImage() {
     CxfImageBuilder Image;
     Image.Magic("CXF1");
@@ -347,7 +356,8 @@ INSTANTIATE_TEST_SUITE_P(
                     std::vector<int>{1, 3, 4, 7}, std::vector<int>{1, 6, 7, 10, 12, 14, 15}},
         TServerCase{"EveryTableFull", FullImage, false, std::nullopt, std::nullopt, std::nullopt},
         TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt},
-        TServerCase{"Utf8Names", Utf8Image, false, std::nullopt, std::vector<int>{1, 2}, std::nullopt, TCharset::Utf8}),
+        TServerCase{"Utf8Names", Utf8Image, false, std::nullopt, std::vector<int>{1, 2}, std::nullopt, TCharset::Utf8},
+        TServerCase{"Utf8Demo", DemoImage, false, std::nullopt, AllBut(25, {}), std::nullopt, TCharset::Utf8}),
     [](const testing::TestParamInfo<TServerCase>& Info) { return std::string(Info.param.Label); });
 
 }  // namespace
