@@ -1,6 +1,7 @@
 #include "HtmlHeaderEditWindowUnit.h"
 
 #include "AppServicesUnit.h"
+#include "ScreenPlacementUnit.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -91,7 +92,7 @@ THtmlHeaderEditWindow::THtmlHeaderEditWindow(TAppServices& AppServices, QWidget*
 
     setMinimumSize(MinOuterWidth - FrameWidth, MinOuterHeight - FrameHeight);
     resize(ClientWidth, ClientHeight);
-    move(141, 104);
+    PlaceOnScreen(*this, QPoint(141, 104));
     ArrangeControls();
 }
 

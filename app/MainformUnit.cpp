@@ -20,6 +20,7 @@
 #include <tuple>
 
 #include "HtmlHeaderEditWindowUnit.h"
+#include "ScreenPlacementUnit.h"
 
 #include "AppServicesUnit.h"
 
@@ -159,7 +160,7 @@ TMainform::TMainform(TAppServices& AppServices, QWidget* Parent)
     setWindowTitle(MainformCaption);
     setFont(WindowFont());
     setFixedSize(388, 320);
-    move(736, 284);
+    PlaceOnScreen(*this, QPoint(736, 284));
     setWindowOpacity(Opacity(CreatedOpacity));
     CreateControls();
     FormCreate();

@@ -271,6 +271,26 @@ TEST_F(MainformTest, CsvExportRemembersTheFolderAndErrorsKeepTheWindowUsable) {
     EXPECT_EQ(Services.FileDialogs.size(), 2u) << "no dialog after a failed load";
 }
 
+// The test screen is 1024 x 768 (tests/app/CMakeLists.txt): the main window
+// at its place would reach past the right edge, the editor fits at its own.
+TEST_F(MainformTest, WindowsOpenInsideASmallScreen) {
+    const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_EQ(Screen, QRect(0, 0, 1024, 768));
+    TMainform Form(Services);
+    THtmlHeaderEditWindow Editor(&Form);
+    Form.show();
+    Editor.show();
+    EXPECT_EQ(Form.frameGeometry().topLeft(), QPoint(1024 - Form.frameGeometry().width(), 284));
+    EXPECT_TRUE(Screen.contains(Form.frameGeometry()));
+    EXPECT_EQ(Editor.frameGeometry().topLeft(), QPoint(141, 104));
+
+    // Later openings keep the place the user left the editor at.
+    Editor.hide();
+    Editor.move(900, 700);
+    Editor.show();
+    EXPECT_EQ(Editor.pos(), QPoint(900, 700));
+}
+
 TEST(ErrorBox, FullStopAfterCharactersAboveIt) {
     for (const auto& [Message, Shown] : {std::pair{"File not found", "File not found."}, {"Fertig.", "Fertig."},
                                          {"", ""}, {"Wirklich?", "Wirklich?."}, {"'X'", "'X'"}, {"Größe", "Größe."}})
