@@ -123,7 +123,10 @@ std::optional<std::u32string> DecodeUtf8(std::string_view Text) {
 // Usage line first, then what the program does, the options and the input.
 class THelpFormatter final : public CLI::Formatter {
 public:
-    THelpFormatter() { label("Positionals", "Arguments"); }
+    THelpFormatter() {
+        label("OPTIONS", "options");
+        label("Positionals", "Arguments");
+    }
     std::string make_help(const CLI::App* App, std::string Name, CLI::AppFormatMode Mode) const override {
         return make_usage(App, Name) + make_description(App) + make_groups(App, Mode) + make_positionals(App);
     }
@@ -168,7 +171,6 @@ std::optional<TArguments> SplitCommandLine(const std::vector<std::string>& Argum
         "dump.",
         ProgramName);
     App.formatter(std::make_shared<THelpFormatter>());
-    App.get_formatter()->label("OPTIONS", "options");
     App.set_help_flag("-h,--help", "Shows this help.");
     App.set_version_flag("-v,--version", std::string(ProgramName) + " " + ZANVERO_VERSION, "Shows the version.");
     // Unknown options are collected and reported in the words used below.
@@ -302,6 +304,10 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
 std::vector<std::string> ReadHeadText(const std::string& FileName) {
     std::ifstream In(FileName, std::ios::binary);
     if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
+    // A directory opens like a file and fails only when it is read.
+    std::error_code Ignored;
+    if (std::filesystem::is_directory(FileName, Ignored))
+        throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(EISDIR));
     std::string Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     if (In.bad()) throw ECxfError("Cannot read file \"" + FileName + "\"");
     if (Bytes.rfind("\xEF\xBB\xBF", 0) == 0) Bytes.erase(0, 3);
