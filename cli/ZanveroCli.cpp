@@ -123,10 +123,7 @@ std::optional<std::u32string> DecodeUtf8(std::string_view Text) {
 // Usage line first, then what the program does, the options and the input.
 class THelpFormatter final : public CLI::Formatter {
 public:
-    THelpFormatter() {
-        label("OPTIONS", "options");
-        label("Positionals", "Arguments");
-    }
+    THelpFormatter() { label("Positionals", "Arguments"); }
     std::string make_help(const CLI::App* App, std::string Name, CLI::AppFormatMode Mode) const override {
         return make_usage(App, Name) + make_description(App) + make_groups(App, Mode) + make_positionals(App);
     }
