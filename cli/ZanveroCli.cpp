@@ -278,9 +278,12 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
 
     ParseExclusions(Arguments.ValuesOf("exclude"), Request.Options);
 
-    Request.DecimalSeparator = Arguments.IsSet("decimal-separator")
-                                   ? ParseSeparator(SingleValue(Arguments, "decimal-separator"))
-                                   : LocaleDecimalSeparator();
+    // The SQL dump writes "." whatever the locale; reading the locale costs
+    // a good part of a short run, so it is read only where it shows.
+    if (Arguments.IsSet("decimal-separator"))
+        Request.DecimalSeparator = ParseSeparator(SingleValue(Arguments, "decimal-separator"));
+    else if (Request.Format != TFormat::Sql)
+        Request.DecimalSeparator = LocaleDecimalSeparator();
 
     if (Arguments.IsSet("head-text")) {
         Request.HeadTextFile = SingleValue(Arguments, "head-text");
