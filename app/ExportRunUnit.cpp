@@ -97,7 +97,9 @@ void RunExport(IExportHost& Host, IExportBackend& Backend) {
 
         switch (Host.ExportTypeItemIndex()) {
             case etHTML:
-                Options->ExportDirectory = Host.ExportPathText();
+                // The label keeps the user's text; the exporter needs the
+                // final separator, which a hand-edited setting may lack.
+                Options->ExportDirectory = WithFinalSeparator(Host.ExportPathText());
                 Backend.ExportHTML(*Options, Host.HeadTextLines());
                 break;
             case etCSV:

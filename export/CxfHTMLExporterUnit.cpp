@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <filesystem>
 #include <stdexcept>
 #include <string_view>
 
@@ -225,4 +226,13 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
 
     FSink.Write(Options.ExportDirectory + PagePrefix + SortOrderNames[static_cast<std::size_t>(SortOrder)] + ").html",
                 Page);
+}
+
+std::string WithFinalSeparator(std::string Directory) {
+    if (Directory.empty()) return Directory;
+    // Windows takes "/" as a separator too; Linux has only "/".
+    const char Separator = static_cast<char>(std::filesystem::path::preferred_separator);
+    while (!Directory.empty() && (Directory.back() == '/' || Directory.back() == Separator)) Directory.pop_back();
+    Directory.push_back(Separator);
+    return Directory;
 }

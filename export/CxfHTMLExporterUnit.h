@@ -10,6 +10,11 @@
 // are joined by CR LF.
 extern const std::string DefaultHtmlHeadText;
 
+// The pages' names are appended to ExportDirectory as they are, so the
+// directory must end in exactly one separator: this gives Directory with any
+// final separators replaced by the platform's own. An empty text stays empty.
+std::string WithFinalSeparator(std::string Directory);
+
 // Three linked XHTML pages per named satellite that keeps a channel.
 class TCxfHTMLExporter {
 public:

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "CxfImageBuilder.h"
 #include "CxfExportWriter.h"
@@ -166,6 +167,22 @@ TEST_F(ExportRunTest, FailuresEndTheRunWithTheCaptionRestored) {
                                        : Log{"Caption ..bitte warten..", "Load", "ExportHTML", "Caption &Exportieren"};
         EXPECT_EQ(Host.Steps, Expected);
     }
+}
+
+TEST_F(ExportRunTest, PagesGoInsideADirectoryGivenWithoutFinalSeparator) {
+    testsupport::CxfImageBuilder()
+        .Satellite(0, {"Astra 19.2E", 192})
+        .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
+        .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
+        .WriteTo(Host.FileName);
+    Host.ExportPath = (Dir / "lists" / "c").string();
+    TCoreExportBackend Core('.');
+    RunExport(Host, Core);
+
+    std::set<std::string> Names;
+    for (const auto& Entry : fs::directory_iterator(Dir / "lists")) Names.insert(Entry.path().filename().string());
+    EXPECT_EQ(Names, std::set<std::string>{"c"});
+    EXPECT_TRUE(fs::exists(Dir / "lists" / "c" / "Astra_19_2E_(BY_NAME).html"));
 }
 
 TEST_F(ExportRunTest, EmptyExportDirectoryFailsBeforeAnythingElse) {

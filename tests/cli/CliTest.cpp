@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "--format given more than once"},
         TUsageCase{"MissingOutput", {"--format", "csv", "IN"}, "missing --output"},
         TUsageCase{"EmptyOutput", {"--format", "csv", "--output", "", "IN"}, "--output needs a path"},
+        TUsageCase{"EmptyOutputAfterEquals", {"--format", "csv", "--output=", "IN"}, "--output needs a path"},
         TUsageCase{"MissingInput", {"--format", "csv", "--output", "OUT"}, "missing INPUT.cxf"},
         TUsageCase{"TwoInputs", {"--format", "csv", "--output", "OUT", "IN", "IN"},
                    "exactly one INPUT.cxf expected, got 2"},
@@ -134,10 +135,22 @@ TEST_F(CliTest, HelpAndVersionExitWithZero) {
     EXPECT_THAT(Help.Out, testing::StartsWith("Usage: zanvero-cli [options] INPUT.cxf\n"));
     EXPECT_THAT(Help.Out, HasSubstr("--format <html|csv|sql>"));
     EXPECT_THAT(Help.Out, HasSubstr("--decimal-separator <C>"));
+    EXPECT_THAT(Help.Out, testing::Not(HasSubstr("--help-all")));
 
     const TResult Version = RunCli({"--version"});
     EXPECT_EQ(Version.Exit, 0);
     EXPECT_EQ(Version.Out, std::string("zanvero-cli ") + ZANVERO_VERSION + "\n");
+}
+
+TEST(CliLinking, LoadsNoGuiToolkit) {
+    // Batch use starts the converter once per file: no Qt, no ICU.
+    const TempDir Streams;
+    testsupport::TProcessFiles Files;
+    Files.Out = Streams / "ldd";
+    ASSERT_EQ(testsupport::RunProgram({testsupport::FindProgram("ldd").string(), ZANVERO_CLI_PATH}, Files), 0);
+    const std::string Libraries = ReadFileBytes(Files.Out);
+    EXPECT_THAT(Libraries, HasSubstr("libc.so"));
+    EXPECT_THAT(Libraries, testing::Not(testing::ContainsRegex("libQt|libicu")));
 }
 
 // --- load and write errors ---------------------------------------------------
@@ -176,11 +189,11 @@ INSTANTIATE_TEST_SUITE_P(
     Runs, CliFailure,
     testing::Values(
         TFailureCase{"InputMissing", {"--format", "csv", "--output", "DIR/existing.out", "DIR/none.cxf"},
-                     "File not found"},
+                     "DIR/none.cxf: File not found"},
         TFailureCase{"InputTooShort", {"--format", "sql", "--output", "DIR/existing.out", "DIR/short.cxf"},
-                     "Read beyond end of file"},
+                     "DIR/short.cxf: Read beyond end of file"},
         TFailureCase{"InputMissingToStandardOutput", {"--format", "sql", "--output", "-", "DIR/none.cxf"},
-                     "File not found"},
+                     "DIR/none.cxf: File not found"},
         TFailureCase{"OutputDirectoryMissing", {"--format", "csv", "--output", "DIR/missing/out.csv", "DIR/in.cxf"},
                      "Cannot create file \"DIR/missing/out.csv\". No such file or directory"},
         TFailureCase{"OutputIsADirectory", {"--format", "sql", "--output", "DIR/pages", "DIR/in.cxf"},
@@ -190,6 +203,9 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"HeadTextMissing",
                      {"--format", "html", "--output", "DIR/pages", "--head-text", "DIR/none.txt", "DIR/in.cxf"},
                      "Cannot open file \"DIR/none.txt\". No such file or directory"},
+        TFailureCase{"HeadTextIsADirectory",
+                     {"--format", "html", "--output", "DIR/out", "--head-text", "DIR/pages", "DIR/in.cxf"},
+                     "Cannot open file \"DIR/pages\". Is a directory"},
         TFailureCase{"HeadTextUnderAFile",
                      {"--format", "html", "--output", "DIR/pages", "--head-text", "DIR/short.cxf/x", "DIR/in.cxf"},
                      "Cannot open file \"DIR/short.cxf/x\". Not a directory"}),
@@ -201,8 +217,10 @@ TEST_F(CliTest, FullStandardOutputIsAWriteError) {
     EXPECT_EQ(Result.Err, "zanvero-cli: Stream write error\n");
 }
 
-TEST_F(CliTest, HeadTextThatIsNotUtf8IsRefused) {
-    WriteFileBytes(Dir / "head.txt", "<title>K\xE4se</title>\n");
+class CliHeadTextNotUtf8 : public CliTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CliHeadTextNotUtf8, IsRefused) {
+    WriteFileBytes(Dir / "head.txt", std::string("<title>") + GetParam() + "</title>\n");
     const TResult Result =
         RunCli({"--format", "html", "--output", (Dir / "pages").string(), "--head-text", (Dir / "head.txt").string(),
                 Input});
@@ -210,6 +228,11 @@ TEST_F(CliTest, HeadTextThatIsNotUtf8IsRefused) {
     EXPECT_EQ(Result.Err, "zanvero-cli: Head text file \"" + (Dir / "head.txt").string() + "\" is not UTF-8\n");
     EXPECT_FALSE(fs::exists(Dir / "pages"));
 }
+
+// Latin-1, an overlong "/", a surrogate half, a code above U+10FFFF, a
+// character cut short.
+INSTANTIATE_TEST_SUITE_P(Bytes, CliHeadTextNotUtf8,
+                         testing::Values("K\xE4se", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"));
 
 // --- output ------------------------------------------------------------------
 

@@ -1,0 +1,18 @@
+// zanvero-cli: converts a .cxf channel file into HTML pages, a CSV file or a
+// MySQL dump, without the window.
+//
+//   zanvero-cli --format html|csv|sql --output PATH [--exclude LIST]
+//               [--decimal-separator C] [--head-text FILE] INPUT.cxf
+//
+// Exit status: 0 done, 1 the input could not be loaded or the output not
+// written, 2 the command line was wrong.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The whole program. Arguments are the command line after the program's
+// name, as the platform's file names (raw bytes on Linux, UTF-8 where the
+// command line comes in wide). Messages go to standard error; the result
+// is the exit status.
+int RunCli(const std::vector<std::string>& Arguments);
