@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -32,7 +31,7 @@ QString Q(const fs::path& Path) {
 
 class MainformTest : public testing::Test {
 protected:
-    MainformTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(Dir.Path())); }
+    MainformTest() { Services.SettingsFile = Q(StoreFile()); }
     fs::path StoreFile() const { return Dir / "Morvane" / "Zanvero.conf"; }
     QString WriteCxf() const {
         testsupport::CxfImageBuilder Builder;

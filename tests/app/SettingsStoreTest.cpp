@@ -77,12 +77,13 @@ TEST(HeaderLineEncoding, EveryListSurvives) {
 class SettingsStoreTest : public testing::Test {
 protected:
     QString ConfPath() const { return QString::fromStdString((Dir / "Zanvero.conf").string()); }
+    TQSettingsKey IniStore() const { return TQSettingsKey(std::make_unique<QSettings>(ConfPath(), QSettings::IniFormat)); }
     // Written by hand, as another program or an older version would.
     void WriteStore(const std::string& Body) const {
         testsupport::WriteFileBytes(Dir / "Zanvero.conf", "[General]\n" + Body);
     }
     TStoredSettings Load(TStoredSettings Settings = {}) const {
-        QSettings Store(ConfPath(), QSettings::IniFormat);
+        TQSettingsKey Store = IniStore();
         LoadSettings(Store, QStringLiteral("/work/dir"), Settings);
         return Settings;
     }
@@ -117,7 +118,7 @@ TEST_F(SettingsStoreTest, AllTenValuesSurviveSavingAndLoading) {
     const TStoredSettings Saved{"/home/u/Sender, alt.cxf", "/home/u/Listen \"neu\"/", 2, false, true, false, true,
                                 "/home/u", "/home/u/Ärger", {DefaultHtmlHeadText, "", "\t\xC3\xA4"}};
     {
-        QSettings Store(ConfPath(), QSettings::IniFormat);
+        TQSettingsKey Store = IniStore();
         ASSERT_TRUE(SaveSettings(Store, Saved));
     }
     // Every field starts different from what was saved.
@@ -176,7 +177,7 @@ TEST_P(WrongKind, NamesTheValueAndStopsThere) {
     for (const std::string Good : {"CxfFileName=/a.cxf", "ExportType=2", "ExcludeSatelliteUF=0", "CSVFileSaveDialogInitialDir=/c"})
         if (Good.substr(0, Good.find('=')) != Bad.substr(0, Bad.find('='))) Body += Good + "\n";
     WriteStore(Body);
-    QSettings Store(ConfPath(), QSettings::IniFormat);
+    TQSettingsKey Store = IniStore();
     TStoredSettings Settings;
     Settings.HtmlHeaderLines = {"old"};
     try {
