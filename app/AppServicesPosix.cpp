@@ -1,25 +1,17 @@
 // The desktop services on Linux and other systems without the Win32 API:
-// Qt's own folder chooser and URL handling, a stand-in for the window font.
+// Qt's own folder chooser and URL handling, a stand-in for the window font
+// (Linux has no "MS Sans Serif").
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QLibraryInfo>
 
 #include "AppServicesUnit.h"
 
 QFont WindowFont() {
-    // The widest label of the main window with the width it has in the
-    // original font; a font that fits it fits the other texts as well.
-    static const QString Reference = QStringLiteral("Zielverzeichnis (HTML-Export):");
-    constexpr int ReferenceWidth = 145;
     QFont Font;
     Font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed")});
-    for (qreal Size = 8.0; Size >= 6.0; Size -= 0.5) {
-        Font.setPointSizeF(Size);
-        if (QFontMetrics(Font).horizontalAdvance(Reference) <= ReferenceWidth) break;
-    }
-    return Font;
+    return ShrunkToWindowLayout(Font);
 }
 
 std::string ToCoreText(const QString& Text) {

@@ -1,8 +1,25 @@
 #include "AppServicesUnit.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QStringList>
 #include <stdexcept>
+
+bool FitsWindowLayout(const QFont& Font) {
+    // The widest label of the main window with the width it has in the font
+    // the layout was made with; a font that fits it fits the other texts.
+    static const QString Reference = QStringLiteral("Zielverzeichnis (HTML-Export):");
+    constexpr int ReferenceWidth = 145;
+    return QFontMetrics(Font).horizontalAdvance(Reference) <= ReferenceWidth;
+}
+
+QFont ShrunkToWindowLayout(QFont Font) {
+    for (qreal Size = 8.0; Size >= 6.0; Size -= 0.5) {
+        Font.setPointSizeF(Size);
+        if (FitsWindowLayout(Font)) break;
+    }
+    return Font;
+}
 
 void TAppServices::ShowMessage(QWidget* Parent, QMessageBox::Icon Icon, const QString& Caption, const QString& Text) {
     QMessageBox Box(Icon, Caption, Text, QMessageBox::Ok, Parent);

@@ -28,6 +28,10 @@ inline const QString ApplicationTitle = QStringLiteral("Zanvero");
 // have fixed pixel sizes, so where that font is missing the substitute is
 // made as small as it takes for the texts to fit as they did in it.
 QFont WindowFont();
+// Whether the texts fit the controls as they did in that font.
+bool FitsWindowLayout(const QFont& Font);
+// The font at 8 pt, or smaller in half points down to 6 pt, until it fits.
+QFont ShrunkToWindowLayout(QFont Font);
 
 // Paths and messages as the core takes and gives them: UTF-8 on Windows
 // (the core's file calls convert to the wide API), the local 8-bit encoding

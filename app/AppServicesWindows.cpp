@@ -49,7 +49,16 @@ private:
 }  // namespace
 
 QFont WindowFont() {
-    return QFont(QStringLiteral("MS Sans Serif"), 8);
+    // Windows' own "MS Sans Serif" is the font the layout was made with, so
+    // it fits. A wider look-alike in its place (Wine ships one) would cut
+    // the texts off; then a condensed font stands in, as small as it takes
+    // (DejaVu where Wine finds it on the Linux system; Wine's Tahoma loses
+    // thin letters at these sizes).
+    const QFont Designed(QStringLiteral("MS Sans Serif"), 8);
+    if (FitsWindowLayout(Designed)) return Designed;
+    QFont Substitute;
+    Substitute.setFamilies({QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("Tahoma")});
+    return ShrunkToWindowLayout(Substitute);
 }
 
 std::string ToCoreText(const QString& Text) {
