@@ -3,12 +3,12 @@
 ; install.nsh and uninstall.nsh list the program's files one by one, so the
 ; uninstaller removes exactly what was installed and nothing the user put
 ; into the program folder. Silent with /S, both ways.
-Unicode true
+; A 64-bit installer for a 64-bit program: it sees the 64-bit program folder
+; and registry without redirection (and runs on Wine without 32-bit support).
+Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
-!include "x64.nsh"
-!include "LogicLib.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zanvero"
 
@@ -33,19 +33,12 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "FileDescription" "Zanvero Setup"
 VIAddVersionKey /LANG=${LANG_GERMAN} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_GERMAN} "LegalCopyright" "Morvane"
 
+; The Start menu entry belongs to all users, like the program folder.
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP|MB_OK "Zanvero braucht ein 64-Bit-Windows."
-    Abort
-  ${EndIf}
-  ; The uninstall entry and the Start menu belong to the 64-bit view and to
-  ; all users, like the program folder.
-  SetRegView 64
   SetShellVarContext all
 FunctionEnd
 
 Function un.onInit
-  SetRegView 64
   SetShellVarContext all
 FunctionEnd
 
