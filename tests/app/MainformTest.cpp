@@ -101,9 +101,9 @@ TEST_F(MainformTest, TextsAndInitialStates) {
 
 TEST_F(MainformTest, FirstStartWithAnEmptyStore) {
     TMainform Form(Services);
-    const QString Cwd = QDir::currentPath();
+    const QString Cwd = QDir::toNativeSeparators(QDir::currentPath());
     EXPECT_EQ(Form.CxfFileNameLabel->text(), "");
-    EXPECT_EQ(Form.ExportPathLabel->text(), Cwd == "/" ? Cwd : Cwd + "/");
+    EXPECT_EQ(Form.ExportPathLabel->text(), Cwd.endsWith(QDir::separator()) ? Cwd : Cwd + QDir::separator());
     EXPECT_EQ(Form.CxfFileOpenDialogInitialDir, Cwd);
     EXPECT_EQ(Form.CSVFileSaveDialogInitialDir, Cwd);
     for (QCheckBox* Box : Form.GroupBox1->findChildren<QCheckBox*>()) EXPECT_TRUE(Box->isChecked());
@@ -171,7 +171,8 @@ TEST_F(MainformTest, ChoosingFileAndFolder) {
     EXPECT_EQ(Form.CxfFileNameLabel->text(), Q(Dir / "Daten" / "neu.cxf"));
     ASSERT_EQ(Services.FileDialogs.size(), 3u);
     EXPECT_EQ(Services.FileDialogs[0].Directory, QDir::currentPath());
-    EXPECT_EQ(Services.FileDialogs[2].Directory, Q(Dir / "Daten")) << "opens where the last file was";
+    EXPECT_EQ(Services.FileDialogs[2].Directory, QDir::fromNativeSeparators(Q(Dir / "Daten")))
+        << "opens where the last file was";
 
     Form.ExportPathLabel->setText(Q(Dir / "missing/"));
     Form.ExportDirectorySpeedButtonClick();
@@ -180,11 +181,12 @@ TEST_F(MainformTest, ChoosingFileAndFolder) {
         Services.DirectoryAnswer = Chosen;
         Form.ExportDirectorySpeedButtonClick();
     }
-    EXPECT_EQ(Form.ExportPathLabel->text(), "/") << "one separator at the end, also for the root";
+    EXPECT_EQ(Form.ExportPathLabel->text(), QDir::toNativeSeparators("/"))
+        << "one separator at the end, also for the root";
     ASSERT_EQ(Services.Chooser.size(), 3u);
     EXPECT_EQ(Services.Chooser[0].Title, "Exportverzeichnis wählen:");
     EXPECT_EQ(Services.Chooser[0].Directory, "") << "a missing directory is not preselected";
-    EXPECT_EQ(Services.Chooser[2].Directory, Q(Dir / "Daten/"));
+    EXPECT_EQ(Services.Chooser[2].Directory, QDir::toNativeSeparators(Q(Dir / "Daten/")));
 }
 
 TEST_F(MainformTest, LinkLabelColoursAndClick) {
@@ -258,7 +260,7 @@ TEST_F(MainformTest, CsvExportRemembersTheFolderAndErrorsKeepTheWindowUsable) {
     EXPECT_TRUE(fs::exists(Dir / "Listen" / "sender.CSV"));
     EXPECT_TRUE(fs::is_directory(Dir / "html")) << "made even though the CSV export does not use it";
     ASSERT_EQ(Services.FileDialogs.size(), 2u);
-    EXPECT_EQ(Services.FileDialogs[1].Directory, Q(Dir / "Listen"));
+    EXPECT_EQ(Services.FileDialogs[1].Directory, QDir::fromNativeSeparators(Q(Dir / "Listen")));
     EXPECT_EQ(Form.CSVFileSaveDialogInitialDir, Q(Dir / "Listen"));
 
     // Too short to load: the box appends the full stop, the caption is back.

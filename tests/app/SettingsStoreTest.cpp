@@ -2,6 +2,7 @@
 // a round trip through a store file of its own.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSettings>
 #include <random>
 #include <tuple>
@@ -84,7 +85,7 @@ protected:
     }
     TStoredSettings Load(TStoredSettings Settings = {}) const {
         TQSettingsKey Store = IniStore();
-        LoadSettings(Store, QStringLiteral("/work/dir"), Settings);
+        LoadSettings(Store, QDir::toNativeSeparators("/work/dir"), Settings);
         return Settings;
     }
     testsupport::TempDir Dir;
@@ -93,12 +94,12 @@ protected:
 TEST_F(SettingsStoreTest, DefaultsApplyOnlyToAbsentValues) {
     TStoredSettings Settings = Load();
     EXPECT_EQ(Settings.CxfFileName, "");
-    EXPECT_EQ(Settings.ExportPath, "/work/dir/");
+    EXPECT_EQ(Settings.ExportPath, QDir::toNativeSeparators("/work/dir/"));
     EXPECT_EQ(Settings.ExportType, 0);
     EXPECT_TRUE(Settings.ExcludeChannelUF && Settings.ExcludeChannelVPID && Settings.ExcludeTransponderUF &&
                 Settings.ExcludeSatelliteUF);
-    EXPECT_EQ(Settings.OpenDialogInitialDir, "/work/dir");
-    EXPECT_EQ(Settings.CSVFileSaveDialogInitialDir, "/work/dir");
+    EXPECT_EQ(Settings.OpenDialogInitialDir, QDir::toNativeSeparators("/work/dir"));
+    EXPECT_EQ(Settings.CSVFileSaveDialogInitialDir, QDir::toNativeSeparators("/work/dir"));
     EXPECT_EQ(Settings.HtmlHeaderLines, Lines{DefaultHtmlHeadText});
 
     WriteStore("ExportPath=\nOpenDialogInitialDir=\nHtmlHeaderText=\n");
@@ -125,7 +126,9 @@ TEST_F(SettingsStoreTest, AllTenValuesSurviveSavingAndLoading) {
     EXPECT_TRUE(Fields(Load({"", "", 0, true, false, true, false, "", "", {}})) == Fields(Saved));
 
     // Numbers for the flags; the default head text as one quoted item.
-    const std::string File = testsupport::ReadFileBytes(Dir / "Zanvero.conf");
+    // (Windows' QSettings ends the lines with CR LF.)
+    std::string File = testsupport::ReadFileBytes(Dir / "Zanvero.conf");
+    std::erase(File, '\r');
     for (const char* Line : {"ExportType=2\n", "ExcludeChannelUF=0\n", "ExcludeChannelVPID=1\n"})
         EXPECT_NE(File.find(Line), std::string::npos) << Line << File;
     QSettings Store(ConfPath(), QSettings::IniFormat);
