@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "CxfImageBuilder.h"
-
 namespace testsupport {
 
 namespace fs = std::filesystem;
@@ -61,17 +59,11 @@ int RunProgram(const std::vector<std::string>& Args, const TProcessFiles& Files)
     return WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
 }
 
-std::set<std::string> DirectorySnapshot(const fs::path& Dir) {
-    std::set<std::string> Entries;
-    for (const auto& Entry : fs::recursive_directory_iterator(Dir)) {
-        std::string Line = Entry.path().lexically_relative(Dir).string();
-        if (Entry.is_regular_file() && !Entry.is_symlink()) {
-            Line += '=';
-            Line += ReadFileBytes(Entry.path());
-        }
-        Entries.insert(Line);
-    }
-    return Entries;
+void SetEnvironment(const std::string& Name, const std::optional<std::string>& Value) {
+    if (Value)
+        ::setenv(Name.c_str(), Value->c_str(), 1);
+    else
+        ::unsetenv(Name.c_str());
 }
 
 }  // namespace testsupport
