@@ -32,8 +32,38 @@
 #include "CxfFileUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
+#include "DirectoriesUnit.h"
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
+
+#ifdef Q_OS_WIN
+// Windows hands the program its command line in UTF-16 (QCoreApplication
+// reads it from there), and the core takes UTF-8 paths on Windows; the ANSI
+// bytes of argv are never needed.
+std::string EncodeName(const QString& Path) { return Path.toStdString(); }
+constexpr bool KeepRawArguments = false;
+
+// Messages end in LF as on Linux; the exported bytes are never translated.
+void PrepareStandardStreams() {
+    ::_setmode(::_fileno(stdout), _O_BINARY);
+    ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+#else
+std::string EncodeName(const QString& Path) {
+    const QByteArray Encoded = QFile::encodeName(Path);
+    return std::string(Encoded.constData(), static_cast<std::size_t>(Encoded.size()));
+}
+constexpr bool KeepRawArguments = true;
+
+// A closed pipe on standard output must end as a write error with its
+// message, not as a silent death by signal.
+void PrepareStandardStreams() { std::signal(SIGPIPE, SIG_IGN); }
+#endif
 
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
@@ -60,11 +90,6 @@ struct TRequest {
     std::string HeadTextFile;  // empty: the built-in head text
 };
 
-std::string EncodeName(const QString& Path) {
-    const QByteArray Encoded = QFile::encodeName(Path);
-    return std::string(Encoded.constData(), static_cast<std::size_t>(Encoded.size()));
-}
-
 // Qt decodes the command line as UTF-8 and replaces every byte that does not
 // fit; a file name from an older Latin-1 system would then name a file that
 // does not exist. Arguments that do not survive the round trip are kept as
@@ -72,6 +97,7 @@ std::string EncodeName(const QString& Path) {
 class TRawArguments {
 public:
     TRawArguments(int argc, char** argv) {
+        if (!KeepRawArguments) return;
         for (int i = 1; i < argc; ++i) {
             const std::string Raw = argv[i];
             Remember(Raw);
@@ -181,7 +207,8 @@ TRequest ParseCommandLine(const QCommandLineParser& Parser, const TRawArguments&
 // that an editor put in front would end up as stray text inside the page
 // head, so it is dropped.
 std::vector<std::string> ReadHeadText(const std::string& FileName) {
-    std::ifstream In(FileName, std::ios::binary);
+    // As UTF-8 text the name reaches Windows' wide API; Linux gets its bytes.
+    std::ifstream In(std::filesystem::path(std::u8string(FileName.begin(), FileName.end())), std::ios::binary);
     if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
     std::string Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     if (In.bad()) throw ECxfError("Cannot read file \"" + FileName + "\"");
@@ -212,11 +239,9 @@ std::string DirectoryPrefix(std::string Directory) {
 }
 
 void MakeDirectory(const std::string& Directory) {
-    std::error_code Error;
-    std::filesystem::create_directories(Directory, Error);
-    if (!std::filesystem::is_directory(Directory))
-        throw ECxfError("Unable to create directory \"" + Directory + "\". " +
-                        (Error ? Error.message() : std::strerror(ENOTDIR)));
+    std::string Reason;
+    if (!ForceDirectories(Directory, &Reason))
+        throw ECxfError("Unable to create directory \"" + Directory + "\". " + Reason);
 }
 
 void Convert(TRequest& Request) {
@@ -298,9 +323,7 @@ int Run(const QStringList& Arguments, const TRawArguments& Raw) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A closed pipe on standard output must end as a write error with its
-    // message, not as a silent death by signal.
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareStandardStreams();
     try {
         const TRawArguments Raw(argc, argv);
         QCoreApplication Application(argc, argv);

@@ -2,6 +2,7 @@
 # their discovery at build time, the command-line comparison), and
 # GoogleTest is built for the target from Debian's sources.
 find_program(ZANVERO_WINE NAMES wine REQUIRED)
+find_program(ZANVERO_WINESERVER NAMES wineserver REQUIRED)
 
 # The mingw runtime DLLs that the programs and Qt load.
 foreach(Dll libstdc++-6.dll libwinpthread-1.dll)
