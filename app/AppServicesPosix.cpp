@@ -4,7 +4,6 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
-#include <QLibraryInfo>
 
 #include "AppServicesUnit.h"
 
@@ -20,10 +19,6 @@ std::string ToCoreText(const QString& Text) {
 
 QString FromCoreText(const std::string& Text) {
     return QFile::decodeName(QByteArray::fromStdString(Text));
-}
-
-QString QtTranslationsDirectory() {
-    return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
 }
 
 std::optional<QString> TAppServices::ChooseDirectory(QWidget* Parent, const QString& Title,

@@ -3,7 +3,7 @@
 // store. The windows reach them through TAppServices so that tests can stand
 // in for them. What depends on the desktop the program runs on (the folder
 // chooser, the browser, the window font, the form of paths and texts the
-// core takes and gives, Qt's translations) lives in AppServicesPosix.cpp and
+// core takes and gives) lives in AppServicesPosix.cpp and
 // AppServicesWindows.cpp.
 #pragma once
 
@@ -38,10 +38,6 @@ QFont ShrunkToWindowLayout(QFont Font);
 // elsewhere.
 std::string ToCoreText(const QString& Text);
 QString FromCoreText(const std::string& Text);
-
-// Where Qt's own translations (qtbase_de.qm) are looked for: beside the
-// program on Windows, Qt's installed folder elsewhere.
-QString QtTranslationsDirectory();
 
 class TAppServices {
 public:

@@ -4,7 +4,6 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QWidget>
 
@@ -67,10 +66,6 @@ std::string ToCoreText(const QString& Text) {
 
 QString FromCoreText(const std::string& Text) {
     return QString::fromUtf8(Text);
-}
-
-QString QtTranslationsDirectory() {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/translations");
 }
 
 std::optional<QString> TAppServices::ChooseDirectory(QWidget* Parent, const QString& Title,
