@@ -25,8 +25,10 @@ using Texts = std::vector<QString>;
 
 namespace {
 
+// Through UTF-16: on Windows the narrow form of a path is the ANSI code
+// page's, which loses "Каналы".
 QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
+    return QString::fromStdU16String(Path.u16string());
 }
 
 class MainformTest : public testing::Test {
@@ -227,7 +229,9 @@ TEST_F(MainformTest, HtmlExportFromAMousePressWithTheEditedHeadText) {
     THtmlHeaderEditWindow Editor(&Form);
     Form.SetHtmlHeaderEditWindow(&Editor);
     Form.CxfFileNameLabel->setText(WriteCxf());
-    Form.ExportPathLabel->setText(Q(Dir / "Seiten" / "neu/"));
+    // Names beyond the local code page reach the core's file calls intact.
+    const fs::path Folder = Dir.Path() / u8"Kanäle Каналы" / "neu";
+    Form.ExportPathLabel->setText(Q(Folder / ""));
     Form.show();
     QTimer::singleShot(0, &Editor, [&] {
         Editor.TextMemo->setPlainText("\t\t<title>Meine Liste</title>\n");
@@ -239,7 +243,7 @@ TEST_F(MainformTest, HtmlExportFromAMousePressWithTheEditedHeadText) {
     EXPECT_TRUE(Services.Messages.empty());
     EXPECT_EQ(Form.ExportStartButton->text(), "&Exportieren");
     for (const char* Page : {"Hotbird_(BY_NAME).html", "Hotbird_(BY_FREQUENCY).html", "Hotbird_(BY_PACKAGE).html"}) {
-        const fs::path File = Dir / "Seiten" / "neu" / Page;
+        const fs::path File = Folder / Page;
         ASSERT_TRUE(fs::exists(File)) << File;
         const std::string Text = testsupport::ReadFileBytes(File);
         EXPECT_NE(Text.find("\r\n\t\t<title>Meine Liste</title>\r\n"), std::string::npos);
