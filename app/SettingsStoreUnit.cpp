@@ -70,6 +70,7 @@ int TQSettingsKey::ReadInteger(const char* Name) {
             Number = Value.toLongLong(&Ok);
             break;
         case QMetaType::QString:
+            // Stores without kinds of their own hand every value back as text.
             Number = Value.toString().toInt(&Ok);
             break;
         default:
