@@ -1,21 +1,22 @@
 #include "AppServicesUnit.h"
 
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QStringList>
 #include <stdexcept>
 
-QFont WindowFont() {
-    // The widest label of the main window with the width it has in the
-    // original font; a font that fits it fits the other texts as well.
+bool FitsWindowLayout(const QFont& Font) {
+    // The widest label of the main window with the width it has in the font
+    // the layout was made with; a font that fits it fits the other texts.
     static const QString Reference = QStringLiteral("Zielverzeichnis (HTML-Export):");
     constexpr int ReferenceWidth = 145;
-    QFont Font;
-    Font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans Condensed")});
+    return QFontMetrics(Font).horizontalAdvance(Reference) <= ReferenceWidth;
+}
+
+QFont ShrunkToWindowLayout(QFont Font) {
     for (qreal Size = 8.0; Size >= 6.0; Size -= 0.5) {
         Font.setPointSizeF(Size);
-        if (QFontMetrics(Font).horizontalAdvance(Reference) <= ReferenceWidth) break;
+        if (FitsWindowLayout(Font)) break;
     }
     return Font;
 }
@@ -32,15 +33,8 @@ std::optional<QString> TAppServices::RunFileDialog(QFileDialog& Dialog) {
     return Files.front();
 }
 
-std::optional<QString> TAppServices::ChooseDirectory(QWidget* Parent, const QString& Title,
-                                                     const QString& StartDirectory) {
-    const QString Chosen = QFileDialog::getExistingDirectory(Parent, Title, StartDirectory, QFileDialog::ShowDirsOnly);
-    if (Chosen.isEmpty()) return std::nullopt;
-    return Chosen;
-}
-
-void TAppServices::OpenUrl(const QUrl& Url) {
-    QDesktopServices::openUrl(Url);
+std::unique_ptr<ISettingsKey> TAppServices::OpenSettingsStore() {
+    return ::OpenSettingsStore();
 }
 
 TAppServices& TAppServices::Default() {
@@ -57,7 +51,7 @@ QString ExceptionText(const std::exception_ptr& Error) {
     try {
         std::rethrow_exception(Error);
     } catch (const std::exception& E) {
-        return QString::fromLocal8Bit(E.what());
+        return FromCoreText(E.what());
     } catch (...) {
         return QStringLiteral("Unknown error");
     }

@@ -1,6 +1,10 @@
 // The toolkit services the windows use that block or leave the program:
-// modal message boxes, file and folder dialogs, the browser. The windows
-// reach them through TAppServices so that tests can stand in for them.
+// modal message boxes, file and folder dialogs, the browser, the settings
+// store. The windows reach them through TAppServices so that tests can stand
+// in for them. What depends on the desktop the program runs on (the folder
+// chooser, the browser, the window font, the form of paths and texts the
+// core takes and gives) lives in AppServicesPosix.cpp and
+// AppServicesWindows.cpp.
 #pragma once
 
 #include <QFont>
@@ -8,7 +12,11 @@
 #include <QString>
 #include <QUrl>
 #include <exception>
+#include <memory>
 #include <optional>
+#include <string>
+
+#include "SettingsStoreUnit.h"
 
 class QFileDialog;
 class QWidget;
@@ -20,6 +28,16 @@ inline const QString ApplicationTitle = QStringLiteral("Zanvero");
 // have fixed pixel sizes, so where that font is missing the substitute is
 // made as small as it takes for the texts to fit as they did in it.
 QFont WindowFont();
+// Whether the texts fit the controls as they did in that font.
+bool FitsWindowLayout(const QFont& Font);
+// The font at 8 pt, or smaller in half points down to 6 pt, until it fits.
+QFont ShrunkToWindowLayout(QFont Font);
+
+// Paths and messages as the core takes and gives them: UTF-8 on Windows
+// (the core's file calls convert to the wide API), the local 8-bit encoding
+// elsewhere.
+std::string ToCoreText(const QString& Text);
+QString FromCoreText(const std::string& Text);
 
 class TAppServices {
 public:
@@ -33,6 +51,8 @@ public:
     virtual std::optional<QString> ChooseDirectory(QWidget* Parent, const QString& Title, const QString& StartDirectory);
     // Hands the address to the user's browser; the outcome is not looked at.
     virtual void OpenUrl(const QUrl& Url);
+    // The key of this user's settings store (OpenSettingsStore).
+    virtual std::unique_ptr<ISettingsKey> OpenSettingsStore();
 
     // The services of the running program.
     static TAppServices& Default();

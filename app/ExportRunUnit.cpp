@@ -1,11 +1,9 @@
 #include "ExportRunUnit.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "CxfCSVExporterUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
+#include "DirectoriesUnit.h"
 
 namespace {
 
@@ -32,21 +30,11 @@ private:
     std::string FSavedCaption;
 };
 
-bool DirectoryExists(const std::string& Name) {
-    std::error_code Error;
-    return !Name.empty() && std::filesystem::is_directory(Name, Error);
-}
-
 // Creates the directory with its missing parents. Only an empty name is an
 // error; whether the creation worked shows when something is written there.
-void ForceDirectories(const std::string& Name) {
+void CreateExportDirectory(const std::string& Name) {
     if (Name.empty()) throw ECxfError(UnableToCreateDirectoryText);
-    std::error_code Ignored;
-    std::filesystem::create_directories(Name, Ignored);
-}
-
-std::string DirectoryOf(const std::string& FileName) {
-    return std::filesystem::path(FileName).parent_path().string();
+    ForceDirectories(Name);
 }
 
 void ExportToChosenFile(IExportHost& Host, TSaveDialogKind Kind, TExportOptions& Options,
@@ -54,7 +42,7 @@ void ExportToChosenFile(IExportHost& Host, TSaveDialogKind Kind, TExportOptions&
     const std::optional<std::string> Chosen = Host.RunSaveDialog(Kind);
     if (!Chosen) return;
     Options.FileName = *Chosen;
-    Host.SetSaveDialogInitialDir(Kind, DirectoryOf(*Chosen));
+    Host.SetSaveDialogInitialDir(Kind, ParentDirectory(*Chosen));
     if (Kind == TSaveDialogKind::CSV)
         Backend.ExportCSV(Options);
     else
@@ -63,21 +51,14 @@ void ExportToChosenFile(IExportHost& Host, TSaveDialogKind Kind, TExportOptions&
 
 }  // namespace
 
-bool CxfFileExists(const std::string& Name) {
-    if (Name.empty()) return false;
-    std::error_code Error;
-    const auto Status = std::filesystem::status(Name, Error);
-    return !Error && std::filesystem::exists(Status) && !std::filesystem::is_directory(Status);
-}
-
 void RunExport(IExportHost& Host, IExportBackend& Backend) {
-    if (!CxfFileExists(Host.CxfFileNameText())) {
+    if (!FileExists(Host.CxfFileNameText())) {
         Host.ShowErrorMessage(CxfFileNotFoundText);
         return;
     }
 
     const std::string ExportPath = Host.ExportPathText();
-    if (!DirectoryExists(ExportPath)) ForceDirectories(ExportPath);
+    if (!DirectoryExists(ExportPath)) CreateExportDirectory(ExportPath);
 
     // Declaration order gives the release order on every way out: options,
     // then the database, then the caption.

@@ -22,8 +22,9 @@ enum TExportType : int { etHTML = 0, etCSV = 1, etSQL = 2, etOther = 3 };
 
 enum class TSaveDialogKind { CSV, SQL };
 
-// What the run needs of the main window. Paths are local 8-bit file names,
-// captions and messages UTF-8.
+// What the run needs of the main window. Paths are the core's file names
+// (UTF-8 on Windows, the bytes as they are on Linux), captions and messages
+// UTF-8.
 class IExportHost {
 public:
     virtual ~IExportHost() = default;
@@ -77,6 +78,3 @@ private:
 // button caption is restored and everything the run created is released on
 // every way out, errors included.
 void RunExport(IExportHost& Host, IExportBackend& Backend);
-
-// True when Name denotes something that exists and is not a directory.
-bool CxfFileExists(const std::string& Name);

@@ -70,6 +70,10 @@ THtmlHeaderEditWindow::THtmlHeaderEditWindow(TAppServices& AppServices, QWidget*
     TextMemo = new QPlainTextEdit(this);
     TextMemo->setObjectName(QStringLiteral("TextMemo"));
     QFont MemoFont(QStringLiteral("Courier New"), 11);
+    // Where Courier New is missing, a fixed-pitch font of the system: the
+    // style hint alone does not bring one on Windows (under Wine it gives a
+    // proportional serif).
+    MemoFont.setFamilies({QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono")});
     MemoFont.setStyleHint(QFont::TypeWriter);
     TextMemo->setFont(MemoFont);
     // Tab stops every eight characters, as head text is usually indented.

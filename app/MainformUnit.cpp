@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -15,7 +14,6 @@
 #include <QMouseEvent>
 #include <QPalette>
 #include <QRadioButton>
-#include <QSettings>
 #include <QToolButton>
 #include <tuple>
 
@@ -130,14 +128,6 @@ QFileDialog* NewFileDialog(QWidget* Parent, const QString& Title, QFileDialog::A
 
 qreal Opacity(int Value) {
     return Value / 255.0;
-}
-
-std::string EightBitPath(const QString& Path) {
-    return QFile::encodeName(Path).toStdString();
-}
-
-QString FromEightBitPath(const std::string& Path) {
-    return QFile::decodeName(QByteArray::fromStdString(Path));
 }
 
 }  // namespace
@@ -323,7 +313,7 @@ void TMainform::FormCreate() {
     TStoredSettings Settings = CurrentSettings();
     std::exception_ptr LoadError;
     try {
-        const std::unique_ptr<QSettings> Store = OpenSettingsStore();
+        const std::unique_ptr<ISettingsKey> Store = Services.OpenSettingsStore();
         LoadSettings(*Store, QDir::toNativeSeparators(QDir::currentPath()), Settings);
     } catch (...) {
         LoadError = std::current_exception();
@@ -345,7 +335,7 @@ void TMainform::FormClose() {
     Guarded([this] {
         bool Saved = false;
         {
-            const std::unique_ptr<QSettings> Store = OpenSettingsStore();
+            const std::unique_ptr<ISettingsKey> Store = Services.OpenSettingsStore();
             Saved = SaveSettings(*Store, CurrentSettings());
         }
         HtmlHeaderLines.clear();
@@ -411,11 +401,11 @@ void TMainform::ApplicationDeactivate() {
 // --- IExportHost ---
 
 std::string TMainform::CxfFileNameText() const {
-    return EightBitPath(CxfFileNameLabel->text());
+    return ToCoreText(CxfFileNameLabel->text());
 }
 
 std::string TMainform::ExportPathText() const {
-    return EightBitPath(ExportPathLabel->text());
+    return ToCoreText(ExportPathLabel->text());
 }
 
 int TMainform::ExportTypeItemIndex() const {
@@ -460,11 +450,11 @@ std::optional<std::string> TMainform::RunSaveDialog(TSaveDialogKind Kind) {
     if (!InitialDir.isEmpty()) Dialog->setDirectory(InitialDir);
     const std::optional<QString> Chosen = Services.RunFileDialog(*Dialog);
     if (!Chosen) return std::nullopt;
-    return EightBitPath(QDir::toNativeSeparators(*Chosen));
+    return ToCoreText(QDir::toNativeSeparators(*Chosen));
 }
 
 void TMainform::SetSaveDialogInitialDir(TSaveDialogKind Kind, const std::string& Directory) {
-    SaveDialogInitialDir(Kind) = QDir::toNativeSeparators(FromEightBitPath(Directory));
+    SaveDialogInitialDir(Kind) = QDir::toNativeSeparators(FromCoreText(Directory));
 }
 
 void TMainform::ShowErrorMessage(const std::string& Text) {

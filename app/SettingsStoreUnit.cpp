@@ -36,18 +36,28 @@ std::string Quoted(const std::string& Line) {
     return Result;
 }
 
-[[noreturn]] void FailKind(const char* Name) {
+}  // namespace
+
+void ThrowWrongKind(const char* Name) {
     throw ESettingsError(std::string("Invalid data type for '") + Name + "'");
 }
 
-QString ReadString(QSettings& Store, const char* Name) {
-    const QVariant Value = Store.value(QLatin1String(Name));
-    if (Value.typeId() != QMetaType::QString) FailKind(Name);
+TQSettingsKey::TQSettingsKey(std::unique_ptr<QSettings> Settings) : FSettings(std::move(Settings)) {}
+
+TQSettingsKey::~TQSettingsKey() = default;
+
+bool TQSettingsKey::Has(const char* Name) {
+    return FSettings->contains(QLatin1String(Name));
+}
+
+QString TQSettingsKey::ReadString(const char* Name) {
+    const QVariant Value = FSettings->value(QLatin1String(Name));
+    if (Value.typeId() != QMetaType::QString) ThrowWrongKind(Name);
     return Value.toString();
 }
 
-int ReadInteger(QSettings& Store, const char* Name) {
-    const QVariant Value = Store.value(QLatin1String(Name));
+int TQSettingsKey::ReadInteger(const char* Name) {
+    const QVariant Value = FSettings->value(QLatin1String(Name));
     bool Ok = false;
     qlonglong Number = 0;
     switch (Value.typeId()) {
@@ -67,19 +77,22 @@ int ReadInteger(QSettings& Store, const char* Name) {
             break;
     }
     if (!Ok || Number < std::numeric_limits<int>::min() || Number > std::numeric_limits<int>::max())
-        FailKind(Name);
+        ThrowWrongKind(Name);
     return static_cast<int>(Number);
 }
 
-bool ReadBoolean(QSettings& Store, const char* Name) {
-    return ReadInteger(Store, Name) != 0;
+void TQSettingsKey::WriteString(const char* Name, const QString& Value) {
+    FSettings->setValue(QLatin1String(Name), Value);
 }
 
-bool Has(QSettings& Store, const char* Name) {
-    return Store.contains(QLatin1String(Name));
+void TQSettingsKey::WriteInteger(const char* Name, int Value) {
+    FSettings->setValue(QLatin1String(Name), Value);
 }
 
-}  // namespace
+bool TQSettingsKey::Flush() {
+    FSettings->sync();
+    return FSettings->status() == QSettings::NoError;
+}
 
 std::string EncodeHeaderLines(const std::vector<std::string>& Lines) {
     if (Lines.size() == 1 && Lines.front().empty()) return std::string(2, Quote);
@@ -134,54 +147,50 @@ std::vector<std::string> DecodeHeaderLines(const std::string& Text) {
     return Lines;
 }
 
-std::unique_ptr<QSettings> OpenSettingsStore() {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       QLatin1String(SettingsOrganization), QLatin1String(SettingsApplication));
-}
-
 QString WithTrailingSeparator(const QString& Directory) {
     const QString Separator = QDir::separator();
     return Directory.endsWith(Separator) ? Directory : Directory + Separator;
 }
 
-void LoadSettings(QSettings& Store, const QString& WorkingDirectory, TStoredSettings& Settings) {
+void LoadSettings(ISettingsKey& Store, const QString& WorkingDirectory, TStoredSettings& Settings) {
     Settings.HtmlHeaderLines.clear();
 
-    if (Has(Store, "CxfFileName")) Settings.CxfFileName = ReadString(Store, "CxfFileName");
+    auto ReadBoolean = [&](const char* Name, bool& Flag) {
+        if (Store.Has(Name)) Flag = Store.ReadInteger(Name) != 0;
+    };
+    if (Store.Has("CxfFileName")) Settings.CxfFileName = Store.ReadString("CxfFileName");
     Settings.ExportPath =
-        Has(Store, "ExportPath") ? ReadString(Store, "ExportPath") : WithTrailingSeparator(WorkingDirectory);
-    if (Has(Store, "ExportType")) {
+        Store.Has("ExportPath") ? Store.ReadString("ExportPath") : WithTrailingSeparator(WorkingDirectory);
+    if (Store.Has("ExportType")) {
         // The group has the items 0 to 3; below -1 nothing is selected.
-        const int Index = ReadInteger(Store, "ExportType");
+        const int Index = Store.ReadInteger("ExportType");
         Settings.ExportType = Index < -1 ? -1 : (Index > 3 ? 3 : Index);
     }
-    if (Has(Store, "ExcludeChannelUF")) Settings.ExcludeChannelUF = ReadBoolean(Store, "ExcludeChannelUF");
-    if (Has(Store, "ExcludeChannelVPID")) Settings.ExcludeChannelVPID = ReadBoolean(Store, "ExcludeChannelVPID");
-    if (Has(Store, "ExcludeTransponderUF"))
-        Settings.ExcludeTransponderUF = ReadBoolean(Store, "ExcludeTransponderUF");
-    if (Has(Store, "ExcludeSatelliteUF")) Settings.ExcludeSatelliteUF = ReadBoolean(Store, "ExcludeSatelliteUF");
+    ReadBoolean("ExcludeChannelUF", Settings.ExcludeChannelUF);
+    ReadBoolean("ExcludeChannelVPID", Settings.ExcludeChannelVPID);
+    ReadBoolean("ExcludeTransponderUF", Settings.ExcludeTransponderUF);
+    ReadBoolean("ExcludeSatelliteUF", Settings.ExcludeSatelliteUF);
     Settings.OpenDialogInitialDir =
-        Has(Store, "OpenDialogInitialDir") ? ReadString(Store, "OpenDialogInitialDir") : WorkingDirectory;
-    Settings.CSVFileSaveDialogInitialDir = Has(Store, "CSVFileSaveDialogInitialDir")
-                                               ? ReadString(Store, "CSVFileSaveDialogInitialDir")
+        Store.Has("OpenDialogInitialDir") ? Store.ReadString("OpenDialogInitialDir") : WorkingDirectory;
+    Settings.CSVFileSaveDialogInitialDir = Store.Has("CSVFileSaveDialogInitialDir")
+                                               ? Store.ReadString("CSVFileSaveDialogInitialDir")
                                                : WorkingDirectory;
-    if (Has(Store, "HtmlHeaderText"))
-        Settings.HtmlHeaderLines = DecodeHeaderLines(ReadString(Store, "HtmlHeaderText").toStdString());
+    if (Store.Has("HtmlHeaderText"))
+        Settings.HtmlHeaderLines = DecodeHeaderLines(Store.ReadString("HtmlHeaderText").toStdString());
     else
         Settings.HtmlHeaderLines = {DefaultHtmlHeadText};
 }
 
-bool SaveSettings(QSettings& Store, const TStoredSettings& Settings) {
-    Store.setValue(QStringLiteral("CxfFileName"), Settings.CxfFileName);
-    Store.setValue(QStringLiteral("ExportPath"), Settings.ExportPath);
-    Store.setValue(QStringLiteral("ExportType"), Settings.ExportType);
-    Store.setValue(QStringLiteral("ExcludeChannelUF"), Settings.ExcludeChannelUF ? 1 : 0);
-    Store.setValue(QStringLiteral("ExcludeChannelVPID"), Settings.ExcludeChannelVPID ? 1 : 0);
-    Store.setValue(QStringLiteral("ExcludeTransponderUF"), Settings.ExcludeTransponderUF ? 1 : 0);
-    Store.setValue(QStringLiteral("ExcludeSatelliteUF"), Settings.ExcludeSatelliteUF ? 1 : 0);
-    Store.setValue(QStringLiteral("OpenDialogInitialDir"), Settings.OpenDialogInitialDir);
-    Store.setValue(QStringLiteral("CSVFileSaveDialogInitialDir"), Settings.CSVFileSaveDialogInitialDir);
-    Store.setValue(QStringLiteral("HtmlHeaderText"), QString::fromStdString(EncodeHeaderLines(Settings.HtmlHeaderLines)));
-    Store.sync();
-    return Store.status() == QSettings::NoError;
+bool SaveSettings(ISettingsKey& Store, const TStoredSettings& Settings) {
+    Store.WriteString("CxfFileName", Settings.CxfFileName);
+    Store.WriteString("ExportPath", Settings.ExportPath);
+    Store.WriteInteger("ExportType", Settings.ExportType);
+    Store.WriteInteger("ExcludeChannelUF", Settings.ExcludeChannelUF ? 1 : 0);
+    Store.WriteInteger("ExcludeChannelVPID", Settings.ExcludeChannelVPID ? 1 : 0);
+    Store.WriteInteger("ExcludeTransponderUF", Settings.ExcludeTransponderUF ? 1 : 0);
+    Store.WriteInteger("ExcludeSatelliteUF", Settings.ExcludeSatelliteUF ? 1 : 0);
+    Store.WriteString("OpenDialogInitialDir", Settings.OpenDialogInitialDir);
+    Store.WriteString("CSVFileSaveDialogInitialDir", Settings.CSVFileSaveDialogInitialDir);
+    Store.WriteString("HtmlHeaderText", QString::fromStdString(EncodeHeaderLines(Settings.HtmlHeaderLines)));
+    return Store.Flush();
 }

@@ -1,13 +1,10 @@
 #include "CxfFileUnit.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <filesystem>
 #include <iterator>
 #include <locale>
-#include <unistd.h>
 
+#include "FileReadUnit.h"
 #include "Utf8Unit.h"
 
 namespace {
@@ -79,34 +76,6 @@ bool KeepsInUtf8(std::uint32_t Code) {
     if (Code >= 0x80 && Code <= 0x9F) return false;
     if (Code >= 0xD800 && Code <= 0xDFFF) return false;
     return Code != 0xFFFE && Code != 0xFFFF && Code <= 0x10FFFF;
-}
-
-[[noreturn]] void FailOpen(const std::string& FileName, int Error) {
-    switch (Error) {
-        case ENOENT: {
-            // A missing file in an existing directory is "not found"; a path
-            // through a directory that does not exist is no valid name.
-            const std::filesystem::path Parent = std::filesystem::path(FileName).parent_path();
-            std::error_code Ignored;
-            if (Parent.empty() || std::filesystem::is_directory(Parent, Ignored))
-                throw EInOutError("File not found", 2);
-            throw EInOutError("Invalid filename", 123);
-        }
-        case ENOTDIR:
-        case ENAMETOOLONG:
-        case EINVAL:
-        case ELOOP:
-            throw EInOutError("Invalid filename", 123);
-        case EMFILE:
-        case ENFILE:
-            throw EInOutError("Too many open files", 4);
-        case EACCES:
-        case EPERM:
-        case EISDIR:
-            throw EInOutError("File access denied", 5);
-        default:
-            throw EInOutError("I/O error " + std::to_string(Error), Error);
-    }
 }
 
 void AppendDigits(std::string& Out, unsigned Value) {
@@ -368,24 +337,7 @@ TCxfFile::~TCxfFile() = default;
 
 void TCxfFile::LoadFromFile(const std::string& FileName) {
     if (FileName.empty()) throw EInOutError("Invalid filename", 123);
-    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (Fd < 0) FailOpen(FileName, errno);
-
-    std::size_t Done = 0;
-    int Error = 0;
-    while (Done < CxfFileSize) {
-        const ssize_t N = ::read(Fd, FImage->data() + Done, CxfFileSize - Done);
-        if (N < 0 && errno == EINTR) continue;
-        if (N < 0) {
-            Error = errno;
-            break;
-        }
-        if (N == 0) break;
-        Done += static_cast<std::size_t>(N);
-    }
-    ::close(Fd);
-    if (Error == EISDIR) FailOpen(FileName, Error);
-    if (Error != 0) throw EInOutError("I/O error " + std::to_string(Error), Error);
+    const std::size_t Done = ReadFileStart(FileName, *FImage);
     if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
     Parse();
 }

@@ -35,7 +35,7 @@ inline constexpr int BY_PACKAGE = 9;
 inline constexpr std::array<const char*, 4> PolarisationNames = {"H", "V", "L", "R"};
 
 // Errors carry the exact text that the user is shown, in UTF-8 (file names
-// in it are the platform's own bytes).
+// in it as the core holds them: UTF-8 on Windows, raw bytes on Linux).
 class ECxfError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

@@ -23,6 +23,7 @@
 #include "CxfFileUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
+#include "DirectoriesUnit.h"
 
 namespace {
 
@@ -314,11 +315,11 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
 // that an editor put in front would end up as stray text inside the page
 // head, so it is dropped.
 std::vector<std::string> ReadHeadText(const std::string& FileName) {
-    std::ifstream In(FileName, std::ios::binary);
+    // As UTF-8 text the name reaches Windows' wide API; Linux gets its bytes.
+    std::ifstream In(std::filesystem::path(std::u8string(FileName.begin(), FileName.end())), std::ios::binary);
     if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
     // A directory opens like a file and fails only when it is read.
-    std::error_code Ignored;
-    if (std::filesystem::is_directory(FileName, Ignored))
+    if (DirectoryExists(FileName))
         throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(EISDIR));
     std::string Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     if (In.bad()) throw ECxfError("Cannot read file \"" + FileName + "\"");
@@ -339,11 +340,9 @@ std::vector<std::string> ReadHeadText(const std::string& FileName) {
 }
 
 void MakeDirectory(const std::string& Directory) {
-    std::error_code Error;
-    std::filesystem::create_directories(Directory, Error);
-    if (!std::filesystem::is_directory(Directory))
-        throw ECxfError("Unable to create directory \"" + Directory + "\". " +
-                        (Error ? Error.message() : std::strerror(ENOTDIR)));
+    std::string Reason;
+    if (!ForceDirectories(Directory, &Reason))
+        throw ECxfError("Unable to create directory \"" + Directory + "\". " + Reason);
 }
 
 void Convert(TRequest& Request) {

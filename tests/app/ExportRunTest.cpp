@@ -121,7 +121,11 @@ TEST_P(ExportBranch, StepsInOrder) {
     // loaded, whatever the type.
     Log Expected{"Caption ..bitte warten..", "Load"};
     for (std::string Step : Case.Steps) {
-        if (const auto At = Step.find("$D"); At != std::string::npos) Step.replace(At, 2, Dir.Path().string());
+        // "$D/Listen": a folder below the temp dir, in the system's own form.
+        if (const auto At = Step.find("$D"); At != std::string::npos) {
+            const std::string Below = Step.substr(At + 2);
+            Step = Step.substr(0, At) + (Below.empty() ? Dir.Path() : Dir.Path() / Below.substr(1)).string();
+        }
         Expected.push_back(Step);
     }
     Expected.push_back("Caption &Exportieren");

@@ -1,8 +1,10 @@
-// Stands in for message boxes, file dialogs, the folder chooser and the
-// browser: records what the window asks for and answers from a script.
+// Stands in for message boxes, file dialogs, the folder chooser, the browser
+// and the settings store: records what the window asks for and answers from
+// a script. The settings are an INI file of the test's own, on every system.
 #pragma once
 
 #include <QFileDialog>
+#include <QSettings>
 #include <deque>
 #include <vector>
 
@@ -34,10 +36,14 @@ public:
         return DirectoryAnswer;
     }
     void OpenUrl(const QUrl& Url) override { OpenedUrls.push_back(Url.toString()); }
+    std::unique_ptr<ISettingsKey> OpenSettingsStore() override {
+        return std::make_unique<TQSettingsKey>(std::make_unique<QSettings>(SettingsFile, QSettings::IniFormat));
+    }
 
     std::vector<TShownMessage> Messages;
     std::vector<TRunDialog> FileDialogs, Chooser;
     std::deque<std::optional<QString>> FileAnswers;  // nothing: cancelled
     std::optional<QString> DirectoryAnswer;
     std::vector<QString> OpenedUrls;
+    QString SettingsFile;
 };

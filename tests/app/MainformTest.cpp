@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -26,13 +25,15 @@ using Texts = std::vector<QString>;
 
 namespace {
 
+// Through UTF-16: on Windows the narrow form of a path is the ANSI code
+// page's, which loses "Каналы".
 QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
+    return QString::fromStdU16String(Path.u16string());
 }
 
 class MainformTest : public testing::Test {
 protected:
-    MainformTest() { QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Q(Dir.Path())); }
+    MainformTest() { Services.SettingsFile = Q(StoreFile()); }
     fs::path StoreFile() const { return Dir / "Morvane" / "Zanvero.conf"; }
     QString WriteCxf() const {
         testsupport::CxfImageBuilder Builder;
@@ -102,9 +103,9 @@ TEST_F(MainformTest, TextsAndInitialStates) {
 
 TEST_F(MainformTest, FirstStartWithAnEmptyStore) {
     TMainform Form(Services);
-    const QString Cwd = QDir::currentPath();
+    const QString Cwd = QDir::toNativeSeparators(QDir::currentPath());
     EXPECT_EQ(Form.CxfFileNameLabel->text(), "");
-    EXPECT_EQ(Form.ExportPathLabel->text(), Cwd == "/" ? Cwd : Cwd + "/");
+    EXPECT_EQ(Form.ExportPathLabel->text(), Cwd.endsWith(QDir::separator()) ? Cwd : Cwd + QDir::separator());
     EXPECT_EQ(Form.CxfFileOpenDialogInitialDir, Cwd);
     EXPECT_EQ(Form.CSVFileSaveDialogInitialDir, Cwd);
     for (QCheckBox* Box : Form.GroupBox1->findChildren<QCheckBox*>()) EXPECT_TRUE(Box->isChecked());
@@ -172,7 +173,8 @@ TEST_F(MainformTest, ChoosingFileAndFolder) {
     EXPECT_EQ(Form.CxfFileNameLabel->text(), Q(Dir / "Daten" / "neu.cxf"));
     ASSERT_EQ(Services.FileDialogs.size(), 3u);
     EXPECT_EQ(Services.FileDialogs[0].Directory, QDir::currentPath());
-    EXPECT_EQ(Services.FileDialogs[2].Directory, Q(Dir / "Daten")) << "opens where the last file was";
+    EXPECT_EQ(Services.FileDialogs[2].Directory, QDir::fromNativeSeparators(Q(Dir / "Daten")))
+        << "opens where the last file was";
 
     Form.ExportPathLabel->setText(Q(Dir / "missing/"));
     Form.ExportDirectorySpeedButtonClick();
@@ -181,11 +183,12 @@ TEST_F(MainformTest, ChoosingFileAndFolder) {
         Services.DirectoryAnswer = Chosen;
         Form.ExportDirectorySpeedButtonClick();
     }
-    EXPECT_EQ(Form.ExportPathLabel->text(), "/") << "one separator at the end, also for the root";
+    EXPECT_EQ(Form.ExportPathLabel->text(), QDir::toNativeSeparators("/"))
+        << "one separator at the end, also for the root";
     ASSERT_EQ(Services.Chooser.size(), 3u);
     EXPECT_EQ(Services.Chooser[0].Title, "Exportverzeichnis wählen:");
     EXPECT_EQ(Services.Chooser[0].Directory, "") << "a missing directory is not preselected";
-    EXPECT_EQ(Services.Chooser[2].Directory, Q(Dir / "Daten/"));
+    EXPECT_EQ(Services.Chooser[2].Directory, QDir::toNativeSeparators(Q(Dir / "Daten/")));
 }
 
 TEST_F(MainformTest, LinkLabelColoursAndClick) {
@@ -226,7 +229,9 @@ TEST_F(MainformTest, HtmlExportFromAMousePressWithTheEditedHeadText) {
     THtmlHeaderEditWindow Editor(&Form);
     Form.SetHtmlHeaderEditWindow(&Editor);
     Form.CxfFileNameLabel->setText(WriteCxf());
-    Form.ExportPathLabel->setText(Q(Dir / "Seiten" / "neu/"));
+    // Names beyond the local code page reach the core's file calls intact.
+    const fs::path Folder = Dir.Path() / u8"Kanäle Каналы" / "neu";
+    Form.ExportPathLabel->setText(Q(Folder / ""));
     Form.show();
     QTimer::singleShot(0, &Editor, [&] {
         Editor.TextMemo->setPlainText("\t\t<title>Meine Liste</title>\n");
@@ -238,7 +243,7 @@ TEST_F(MainformTest, HtmlExportFromAMousePressWithTheEditedHeadText) {
     EXPECT_TRUE(Services.Messages.empty());
     EXPECT_EQ(Form.ExportStartButton->text(), "&Exportieren");
     for (const char* Page : {"Hotbird_(BY_NAME).html", "Hotbird_(BY_FREQUENCY).html", "Hotbird_(BY_PACKAGE).html"}) {
-        const fs::path File = Dir / "Seiten" / "neu" / Page;
+        const fs::path File = Folder / Page;
         ASSERT_TRUE(fs::exists(File)) << File;
         const std::string Text = testsupport::ReadFileBytes(File);
         EXPECT_NE(Text.find("\r\n\t\t<title>Meine Liste</title>\r\n"), std::string::npos);
@@ -259,7 +264,7 @@ TEST_F(MainformTest, CsvExportRemembersTheFolderAndErrorsKeepTheWindowUsable) {
     EXPECT_TRUE(fs::exists(Dir / "Listen" / "sender.CSV"));
     EXPECT_TRUE(fs::is_directory(Dir / "html")) << "made even though the CSV export does not use it";
     ASSERT_EQ(Services.FileDialogs.size(), 2u);
-    EXPECT_EQ(Services.FileDialogs[1].Directory, Q(Dir / "Listen"));
+    EXPECT_EQ(Services.FileDialogs[1].Directory, QDir::fromNativeSeparators(Q(Dir / "Listen")));
     EXPECT_EQ(Form.CSVFileSaveDialogInitialDir, Q(Dir / "Listen"));
 
     // Too short to load: the box appends the full stop, the caption is back.

@@ -2,6 +2,7 @@
 // a round trip through a store file of its own.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QSettings>
 #include <random>
 #include <tuple>
@@ -77,13 +78,14 @@ TEST(HeaderLineEncoding, EveryListSurvives) {
 class SettingsStoreTest : public testing::Test {
 protected:
     QString ConfPath() const { return QString::fromStdString((Dir / "Zanvero.conf").string()); }
+    TQSettingsKey IniStore() const { return TQSettingsKey(std::make_unique<QSettings>(ConfPath(), QSettings::IniFormat)); }
     // Written by hand, as another program or an older version would.
     void WriteStore(const std::string& Body) const {
         testsupport::WriteFileBytes(Dir / "Zanvero.conf", "[General]\n" + Body);
     }
     TStoredSettings Load(TStoredSettings Settings = {}) const {
-        QSettings Store(ConfPath(), QSettings::IniFormat);
-        LoadSettings(Store, QStringLiteral("/work/dir"), Settings);
+        TQSettingsKey Store = IniStore();
+        LoadSettings(Store, QDir::toNativeSeparators("/work/dir"), Settings);
         return Settings;
     }
     testsupport::TempDir Dir;
@@ -92,12 +94,12 @@ protected:
 TEST_F(SettingsStoreTest, DefaultsApplyOnlyToAbsentValues) {
     TStoredSettings Settings = Load();
     EXPECT_EQ(Settings.CxfFileName, "");
-    EXPECT_EQ(Settings.ExportPath, "/work/dir/");
+    EXPECT_EQ(Settings.ExportPath, QDir::toNativeSeparators("/work/dir/"));
     EXPECT_EQ(Settings.ExportType, 0);
     EXPECT_TRUE(Settings.ExcludeChannelUF && Settings.ExcludeChannelVPID && Settings.ExcludeTransponderUF &&
                 Settings.ExcludeSatelliteUF);
-    EXPECT_EQ(Settings.OpenDialogInitialDir, "/work/dir");
-    EXPECT_EQ(Settings.CSVFileSaveDialogInitialDir, "/work/dir");
+    EXPECT_EQ(Settings.OpenDialogInitialDir, QDir::toNativeSeparators("/work/dir"));
+    EXPECT_EQ(Settings.CSVFileSaveDialogInitialDir, QDir::toNativeSeparators("/work/dir"));
     EXPECT_EQ(Settings.HtmlHeaderLines, Lines{DefaultHtmlHeadText});
 
     WriteStore("ExportPath=\nOpenDialogInitialDir=\nHtmlHeaderText=\n");
@@ -117,14 +119,16 @@ TEST_F(SettingsStoreTest, AllTenValuesSurviveSavingAndLoading) {
     const TStoredSettings Saved{"/home/u/Sender, alt.cxf", "/home/u/Listen \"neu\"/", 2, false, true, false, true,
                                 "/home/u", "/home/u/Ärger", {DefaultHtmlHeadText, "", "\t\xC3\xA4"}};
     {
-        QSettings Store(ConfPath(), QSettings::IniFormat);
+        TQSettingsKey Store = IniStore();
         ASSERT_TRUE(SaveSettings(Store, Saved));
     }
     // Every field starts different from what was saved.
     EXPECT_TRUE(Fields(Load({"", "", 0, true, false, true, false, "", "", {}})) == Fields(Saved));
 
     // Numbers for the flags; the default head text as one quoted item.
-    const std::string File = testsupport::ReadFileBytes(Dir / "Zanvero.conf");
+    // (Windows' QSettings ends the lines with CR LF.)
+    std::string File = testsupport::ReadFileBytes(Dir / "Zanvero.conf");
+    std::erase(File, '\r');
     for (const char* Line : {"ExportType=2\n", "ExcludeChannelUF=0\n", "ExcludeChannelVPID=1\n"})
         EXPECT_NE(File.find(Line), std::string::npos) << Line << File;
     QSettings Store(ConfPath(), QSettings::IniFormat);
@@ -176,7 +180,7 @@ TEST_P(WrongKind, NamesTheValueAndStopsThere) {
     for (const std::string Good : {"CxfFileName=/a.cxf", "ExportType=2", "ExcludeSatelliteUF=0", "CSVFileSaveDialogInitialDir=/c"})
         if (Good.substr(0, Good.find('=')) != Bad.substr(0, Bad.find('='))) Body += Good + "\n";
     WriteStore(Body);
-    QSettings Store(ConfPath(), QSettings::IniFormat);
+    TQSettingsKey Store = IniStore();
     TStoredSettings Settings;
     Settings.HtmlHeaderLines = {"old"};
     try {

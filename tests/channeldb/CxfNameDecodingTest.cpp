@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CxfTestUtil.h"
+#include "TestProcess.h"
 
 using namespace testsupport;
 
@@ -135,11 +136,11 @@ TEST(SatelliteTexts, Utf8TextsCountCharacters) {
 TEST(SatelliteTexts, LocaleDecimalSeparatorFallsBackToPoint) {
     const char* Saved = std::getenv("LC_ALL");
     const std::string Old = Saved ? Saved : "";
-    setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
+    SetEnvironment("LC_ALL", "xx_NOWHERE.UTF-8");
     EXPECT_EQ(LocaleDecimalSeparator(), '.');
-    setenv("LC_ALL", "C", 1);
+    SetEnvironment("LC_ALL", "C");
     EXPECT_EQ(LocaleDecimalSeparator(), '.');
-    if (Saved) setenv("LC_ALL", Old.c_str(), 1); else unsetenv("LC_ALL");
+    SetEnvironment("LC_ALL", Saved ? std::optional<std::string>(Old) : std::nullopt);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "CliRun.h"
 #include "CxfImageBuilder.h"
 #include "TestProcess.h"
 
@@ -20,32 +21,10 @@ using testing::HasSubstr;
 using testsupport::CxfImageBuilder;
 using testsupport::DirectorySnapshot;
 using testsupport::ReadFileBytes;
+using testsupport::RunCli;
+using testsupport::TResult;
 using testsupport::TempDir;
 using testsupport::WriteFileBytes;
-
-struct TResult {
-    int Exit = -1;
-    std::string Out;
-    std::string Err;
-};
-
-// Runs the converter under the C locale; standard output goes to StdoutPath
-// when one is given (a device, say), else into a file that is read back.
-TResult RunCli(const std::vector<std::string>& Args, const fs::path& StdoutPath = {}) {
-    const TempDir Streams;
-    testsupport::TProcessFiles Files;
-    Files.Out = StdoutPath.empty() ? Streams / "out" : StdoutPath;
-    Files.Err = Streams / "err";
-    Files.Environment = {{"LC_ALL", "C"}};
-    std::vector<std::string> Argv{ZANVERO_CLI_PATH};
-    Argv.insert(Argv.end(), Args.begin(), Args.end());
-
-    TResult Result;
-    Result.Exit = testsupport::RunProgram(Argv, Files);
-    if (StdoutPath.empty()) Result.Out = ReadFileBytes(Files.Out);
-    Result.Err = ReadFileBytes(Files.Err);
-    return Result;
-}
 
 // Satellite 1 "Astra 19.2E" at 19.2 E, satellite 2 "Hot Bird" with UF.
 // Channel 1 plain, 2 VPID 0, 3 UF, 4 on a UF transponder, 5 on satellite 2:

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace testsupport {
@@ -91,9 +92,17 @@ std::filesystem::path CxfImageBuilder::WriteTo(const std::filesystem::path& Path
 }
 
 TempDir::TempDir() {
-    std::string Pattern = (std::filesystem::temp_directory_path() / "zanvero-test-XXXXXX").string();
-    if (mkdtemp(Pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    Dir = Pattern;
+    const std::filesystem::path Base = std::filesystem::temp_directory_path();
+    std::random_device Random;
+    for (int Attempt = 0; Attempt < 100; ++Attempt) {
+        Dir = Base / ("zanvero-test-" + std::to_string(Random()));
+        // Creating fails for a name that exists, so no other test shares it.
+        if (std::filesystem::create_directory(Dir)) {
+            std::filesystem::permissions(Dir, std::filesystem::perms::owner_all);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a test directory in " + Base.string());
 }
 
 TempDir::~TempDir() {

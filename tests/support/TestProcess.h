@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -14,7 +15,7 @@
 namespace testsupport {
 
 // The full path of an executable on PATH or in the system's sbin folders
-// (servers live there), or empty.
+// (servers live there), or empty. Linux only, as SpawnProgram is.
 std::filesystem::path FindProgram(const std::string& Name);
 
 struct TProcessFiles {
@@ -32,6 +33,9 @@ pid_t SpawnProgram(const std::vector<std::string>& Args, const TProcessFiles& Fi
 // Runs the program to its end: its exit code, 128 + the signal that ended
 // it, or -1 when it could not be started or waited for.
 int RunProgram(const std::vector<std::string>& Args, const TProcessFiles& Files);
+
+// Sets a variable of this process's environment, or removes it.
+void SetEnvironment(const std::string& Name, const std::optional<std::string>& Value);
 
 // Every entry below Dir as its relative path, with "=" and the content for
 // regular files (not for symbolic links).

@@ -1,0 +1,111 @@
+// Replacing files and writing to descriptors on Linux and other POSIX systems.
+#include "CxfExportWriter.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+std::string FullPath(const std::string& FileName) {
+    if (FileName.empty()) return FileName;
+    std::error_code Ignored;
+    const std::filesystem::path Absolute = std::filesystem::absolute(FileName, Ignored);
+    return Absolute.empty() ? FileName : Absolute.string();
+}
+
+[[noreturn]] void FailCreate(const std::string& FileName, int Error) {
+    throw EFCreateError("Cannot create file \"" + FullPath(FileName) + "\". " + std::strerror(Error));
+}
+
+[[noreturn]] void FailWrite() { throw EWriteError("Stream write error"); }
+
+// Writes every byte, resuming after short writes and interruptions.
+bool WriteAll(int Fd, std::string_view Bytes) {
+    std::size_t Done = 0;
+    while (Done < Bytes.size()) {
+        const ssize_t N = ::write(Fd, Bytes.data() + Done, Bytes.size() - Done);
+        if (N < 0 && errno == EINTR) continue;
+        if (N <= 0) return false;
+        Done += static_cast<std::size_t>(N);
+    }
+    return true;
+}
+
+// The mode a newly created file would get, or the old file's mode when the
+// target exists, so that replacing a file does not change who may read it.
+mode_t TargetMode(const struct stat* Existing) {
+    if (Existing != nullptr) return Existing->st_mode & 07777;
+    const mode_t Mask = ::umask(0);
+    ::umask(Mask);
+    return 0666 & ~Mask;
+}
+
+// A device, a pipe or a socket cannot be replaced by renaming a file over
+// it (as root that would put a plain file in place of /dev/null); the bytes
+// go straight into it instead.
+void WriteInPlace(const std::string& FileName, std::string_view Bytes) {
+    const int Fd = ::open(FileName.c_str(), O_WRONLY | O_CLOEXEC);
+    if (Fd < 0) FailCreate(FileName, errno);
+    const bool Written = WriteAll(Fd, Bytes);
+    if (::close(Fd) != 0 || !Written) FailWrite();
+}
+
+// The temporary file lies beside the target and is named after it; a target
+// name near the file system's limit must not make the temporary name too long.
+std::string TemporaryPattern(const std::filesystem::path& Target) {
+    constexpr std::size_t MaxStem = NAME_MAX - 16;
+    std::string Stem = Target.filename().string();
+    if (Stem.size() > MaxStem) Stem.resize(MaxStem);
+    const std::string Name = "." + Stem + ".XXXXXX";
+    return Target.parent_path().empty() ? Name : (Target.parent_path() / Name).string();
+}
+
+}  // namespace
+
+void TFileReplacingSink::Write(const std::string& FileName, std::string_view Bytes) {
+    if (FileName.empty()) FailCreate(FileName, ENOENT);
+
+    // The file that is replaced: a symbolic link keeps pointing at the new
+    // content instead of being replaced by a plain file.
+    std::string Target = FileName;
+    struct stat Existing {};
+    const bool Exists = ::stat(FileName.c_str(), &Existing) == 0;
+    if (Exists) {
+        if (S_ISDIR(Existing.st_mode)) FailCreate(FileName, EISDIR);
+        if (!S_ISREG(Existing.st_mode)) return WriteInPlace(FileName, Bytes);
+        // Renaming would replace a file that may not be written to; refuse
+        // as creating it over the old one would.
+        if (::access(FileName.c_str(), W_OK) != 0) FailCreate(FileName, errno);
+        if (char* Resolved = ::realpath(FileName.c_str(), nullptr)) {
+            Target = Resolved;
+            std::free(Resolved);
+        }
+    }
+
+    std::string Temp = TemporaryPattern(Target);
+    const int Fd = ::mkstemp(Temp.data());
+    if (Fd < 0) FailCreate(FileName, errno);
+
+    bool Written = WriteAll(Fd, Bytes);
+    if (Written) Written = ::fchmod(Fd, TargetMode(Exists ? &Existing : nullptr)) == 0;
+    if (::close(Fd) != 0) Written = false;
+    if (!Written) {
+        ::unlink(Temp.c_str());
+        FailWrite();
+    }
+    if (::rename(Temp.c_str(), Target.c_str()) != 0) {
+        const int Error = errno;
+        ::unlink(Temp.c_str());
+        FailCreate(FileName, Error);
+    }
+}
+
+void TDescriptorSink::Write(const std::string&, std::string_view Bytes) {
+    if (!WriteAll(FDescriptor, Bytes)) FailWrite();
+}

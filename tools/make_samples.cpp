@@ -1,0 +1,70 @@
+// Writes .cxf images that reach the corners of every export, for comparing
+// the converters of two systems byte for byte: zanvero-make-samples DIR
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "CxfImageBuilder.h"
+
+namespace {
+
+using namespace testsupport;
+
+// Names that the CSV, SQL and HTML texts must each treat in their own way,
+// every flag, all four polarisations, a west position, a transponder on no
+// satellite, a satellite without a name, packages with and without pay-TV,
+// and records that the loader drops or empties.
+CxfImageBuilder Corners() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192})
+        .Satellite(1, {"Thor \"West\" 0.8", 3592 | 0x1000})
+        .Satellite(2, {"Sat <&> 'x'\\", 1300 | 0x2000})
+        .Satellite(4, {"T\xC3\xBCrksat \xE2\x82\xAC", 420})
+        .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
+        .Transponder(1, {11836 | 1 << 14, 27500, 1, 1, 70, 1102})
+        .Transponder(2, {12111 | 2 << 14, 27500, 200, 0, 318, 5400})
+        .Transponder(3, {10758 | 3 << 14, 30000, 2, 0, 2, 3})
+        .Transponder(4, {12604, 22000, 3, 0, 4, 5})
+        .Transponder(5, {11000, 29700, 4, 1, 6, 7})
+        .Channel(0, {"Vorher", 0, 100, 101, 100, 0, 1})
+        .Channel(1, {"<ARD>", 0, 0, 0, 0, 0, 2})
+        .Channel(2, {"Das Erste", 0, 101, 102, 101, 104, 28106})
+        .Channel(3, {"<$ Sky \"DE\" >", 0, 0, 0, 0, 0, 3})
+        .Channel(4, {"Sky \"1\"; O'Neil\\", 0, 0x2000 | 255, 256, 255, 0, 4})
+        .Channel(5, {"\xC3\x84rger \xE2\x82\xAC <b>&amp;", 0, 0x1000, 7, 0, 0, 5})
+        .Channel(6, {"Radio", 0, 0, 8, 0, 0, 6})
+        .Channel(7, {"dropped", 1023, 9, 9, 9, 9, 7})
+        .Channel(8, {"West\x01 UF", 1, 10, 11, 10, 0, 8})
+        .Channel(9, {"<ard>", 1, 0, 0, 0, 0, 9})
+        .Channel(10, {"Nirgends", 2, 12, 13, 12, 0, 10})
+        .Channel(11, {"\xE4xy", 3, 14, 15, 14, 0, 11})
+        .Channel(12, {"<>", 3, 0, 0, 0, 0, 12})
+        .Channel(13, {"Ohne Namen", 4, 16, 17, 16, 0, 13})
+        .Channel(14, {"\xC2\xA0 T\xC3\xBCrk \xC3\xA7 ", 5, 18, 19, 18, 20, 14})
+        .Channel(15, {"<$Pay>", 5, 0, 0, 0, 0, 15})
+        .Channel(16, {"Pay 1", 5, 0x3000 | 21, 22, 21, 0, 16});
+    return Image;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: zanvero-make-samples DIR\n");
+        return 2;
+    }
+    try {
+        const std::filesystem::path Dir = argv[1];
+        std::filesystem::create_directories(Dir);
+        Corners().WriteTo(Dir / "corners.cxf");
+        CxfImageBuilder().Magic("CXF1").WriteTo(Dir / "wrong-magic.cxf");
+        CxfImageBuilder Short = Corners();
+        Short.Bytes().resize(CxfFileSize - 1);
+        Short.WriteTo(Dir / "short.cxf");
+    } catch (const std::exception& Error) {
+        std::fprintf(stderr, "zanvero-make-samples: %s\n", Error.what());
+        return 1;
+    }
+    return 0;
+}
