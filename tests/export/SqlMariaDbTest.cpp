@@ -49,16 +49,21 @@ public:
         const fs::path Data = FDir / "data";
         const passwd* User = getpwuid(geteuid());
         const std::string UserName = User != nullptr ? User->pw_name : "root";
+        // Servers that share /tmp collide on the names of their temporary
+        // tables while they install their system tables.
+        const fs::path Tmp = FDir / "tmp";
+        fs::create_directory(Tmp);
+        const std::string TmpDir = "--tmpdir=" + Tmp.string();
         const int Installed = RunProgram({FindProgram("mariadb-install-db"), "--no-defaults", "--datadir=" + Data.string(),
                                    "--auth-root-authentication-method=normal", "--skip-test-db",
-                                   "--user=" + UserName},
+                                   "--user=" + UserName, TmpDir},
                                   {{}, FDir / "install.log", FDir / "install.log", FDir.Path()});
         if (Installed != 0) {
             FFailure = "mariadb-install-db failed (" + std::to_string(Installed) + "):\n" + Tail(FDir / "install.log");
             return;
         }
         FPid = SpawnProgram({FindProgram("mariadbd"), "--no-defaults", "--datadir=" + Data.string(),
-                      "--socket=" + Socket(), "--skip-networking", "--user=" + UserName,
+                      "--socket=" + Socket(), "--skip-networking", "--user=" + UserName, TmpDir,
                       "--pid-file=" + (FDir / "server.pid").string()},
                      {{}, FDir / "server.log", FDir / "server.log", FDir.Path()});
         const auto Deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
