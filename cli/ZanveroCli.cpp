@@ -316,11 +316,12 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
 // head, so it is dropped.
 std::vector<std::string> ReadHeadText(const std::string& FileName) {
     // As UTF-8 text the name reaches Windows' wide API; Linux gets its bytes.
-    std::ifstream In(std::filesystem::path(std::u8string(FileName.begin(), FileName.end())), std::ios::binary);
-    if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
-    // A directory opens like a file and fails only when it is read.
+    // Linux opens a directory like a file and fails only when it is read;
+    // Windows refuses to open it, for want of access.
     if (DirectoryExists(FileName))
         throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(EISDIR));
+    std::ifstream In(std::filesystem::path(std::u8string(FileName.begin(), FileName.end())), std::ios::binary);
+    if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
     std::string Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     if (In.bad()) throw ECxfError("Cannot read file \"" + FileName + "\"");
     if (Bytes.rfind("\xEF\xBB\xBF", 0) == 0) Bytes.erase(0, 3);

@@ -84,7 +84,7 @@ class ExportRunTest : public testing::Test {
 protected:
     ExportRunTest() {
         Host.FileName = testsupport::CxfImageBuilder().WriteTo(Dir / "in.cxf").string();
-        Host.ExportPath = (Dir / "out" / "html").string() + "/";
+        Host.ExportPath = (Dir / "out" / "html" / "").string();
     }
     testsupport::TempDir Dir;
     TFakeHost Host;

@@ -28,9 +28,14 @@ std::unique_ptr<TCxfFile> Database(const std::vector<ChannelDef>& Defs) {
     for (std::size_t i = 0; i < Defs.size(); ++i) {
         const auto& D = Defs[i];
         B.Transponder(static_cast<int>(i), {.FirstWord = D.Frequency, .SatelliteIndex = 0xFF});
-        if (!D.Package.empty() || D.PayTV)
-            B.Channel(Record++, {.Name = "<" + std::string(D.PayTV ? "$" : "") + D.Package + ">",
-                                 .TransponderWord = 0x3FF});
+        if (!D.Package.empty() || D.PayTV) {
+            // Appended piece by piece: GCC 12 at -O2 and above sees an
+            // overlapping copy in "<" + std::string(...) that is not there.
+            std::string Marker = D.PayTV ? "<$" : "<";
+            Marker += D.Package;
+            Marker += '>';
+            B.Channel(Record++, {.Name = Marker, .TransponderWord = 0x3FF});
+        }
         B.Channel(Record++, {.Name = D.Name, .TransponderWord = static_cast<std::uint16_t>(i),
                              .VideoWord = D.VideoPID});
         if (!D.Package.empty() || D.PayTV) B.Channel(Record++, {.Name = "<->", .TransponderWord = 0x3FF});

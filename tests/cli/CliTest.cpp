@@ -121,17 +121,6 @@ TEST_F(CliTest, HelpAndVersionExitWithZero) {
     EXPECT_EQ(Version.Out, std::string("zanvero-cli ") + ZANVERO_VERSION + "\n");
 }
 
-TEST(CliLinking, LoadsNoGuiToolkit) {
-    // Batch use starts the converter once per file: no Qt, no ICU.
-    const TempDir Streams;
-    testsupport::TProcessFiles Files;
-    Files.Out = Streams / "ldd";
-    ASSERT_EQ(testsupport::RunProgram({testsupport::FindProgram("ldd").string(), ZANVERO_CLI_PATH}, Files), 0);
-    const std::string Libraries = ReadFileBytes(Files.Out);
-    EXPECT_THAT(Libraries, HasSubstr("libc.so"));
-    EXPECT_THAT(Libraries, testing::Not(testing::ContainsRegex("libQt|libicu")));
-}
-
 // --- load and write errors ---------------------------------------------------
 
 struct TFailureCase {
