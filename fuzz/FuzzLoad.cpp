@@ -39,9 +39,10 @@ NOT_TRACED int Utf8Length(std::string_view Text) {
 NOT_TRACED std::string_view Cut(std::string_view Text, std::size_t Max, TCharset Charset) {
     if (Charset == TCharset::Windows1252) return Text.substr(0, Max);
     std::size_t End = 0;
-    for (std::size_t Count = 0; End < Text.size() && Count < Max; ++Count)
-        do ++End;
-        while (End < Text.size() && (static_cast<unsigned char>(Text[End]) & 0xC0) == 0x80);
+    for (std::size_t Count = 0; End < Text.size() && Count < Max; ++Count) {
+        ++End;  // the lead byte, then its continuation bytes
+        while (End < Text.size() && (static_cast<unsigned char>(Text[End]) & 0xC0) == 0x80) ++End;
+    }
     return Text.substr(0, End);
 }
 
