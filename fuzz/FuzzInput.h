@@ -1,0 +1,107 @@
+// What the fuzz targets share: how an input chooses its work, how the rest of
+// it becomes a .cxf image, and how a broken invariant is reported.
+//
+// An input is a small header followed by the image:
+//   byte 0  bits 0-3 the exclusion flags (channel UF, channel VPID, transponder
+//           UF, satellite UF), bits 4-5 the exporter (0 CSV, 1 SQL, 2 HTML,
+//           3 CSV again), bits 6-7 unused
+//   byte 1  the decimal separator; a byte that is no printable Windows-1252
+//           character (below 0x20, 0x7F-0x9F) stands for ","
+//   byte 2  bit 0 the charset of the names (0 Windows-1252, 1 UTF-8)
+// Missing header bytes count as 0. The same inputs serve both targets, so
+// their corpora can be swapped.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "CxfFileUnit.h"
+#include "CxfImageBuilder.h"
+
+// Checks walk every byte of what they look at; tracing their comparisons
+// would cost far more than the code under test and teach the fuzzer nothing.
+#define NOT_TRACED __attribute__((no_sanitize("coverage")))
+
+namespace fuzzcxf {
+
+[[noreturn]] inline void Violated(const char* What, std::string_view Detail) {
+    std::fprintf(stderr, "invariant violated: %s\n%.*s\n", What,
+                 static_cast<int>(std::min<std::size_t>(Detail.size(), 400)), Detail.data());
+    std::abort();
+}
+
+enum class TExporter : std::uint8_t { Csv, Sql, Html };
+
+// The encoding the database holds its names in. The loader offers only
+// Windows-1252 so far: a UTF-8 request is decoded but loads as Windows-1252
+// (see Load), and the UTF-8 checks wait for it.
+enum class TCharset : std::uint8_t { Windows1252, Utf8 };
+
+struct TWork {
+    TExporter Exporter = TExporter::Csv;
+    bool ExcludeChannelUF = false;
+    bool ExcludeChannelVPID = false;
+    bool ExcludeTransponderUF = false;
+    bool ExcludeSatelliteUF = false;
+    char DecimalSeparator = ',';
+    TCharset Charset = TCharset::Windows1252;
+};
+
+inline constexpr std::size_t HeaderSize = 3;
+
+inline bool IsPrintable(std::uint8_t Byte) { return (Byte >= 0x20 && Byte < 0x7F) || Byte >= 0xA0; }
+
+inline TWork DecodeWork(std::span<const std::uint8_t> Input) {
+    std::array<std::uint8_t, HeaderSize> Header{};
+    std::copy_n(Input.begin(), std::min(Input.size(), HeaderSize), Header.begin());
+    TWork Work;
+    Work.ExcludeChannelUF = Header[0] & 0x01;
+    Work.ExcludeChannelVPID = Header[0] & 0x02;
+    Work.ExcludeTransponderUF = Header[0] & 0x04;
+    Work.ExcludeSatelliteUF = Header[0] & 0x08;
+    const int Exporter = (Header[0] >> 4) & 3;
+    Work.Exporter = Exporter == 1 ? TExporter::Sql : Exporter == 2 ? TExporter::Html : TExporter::Csv;
+    Work.DecimalSeparator = IsPrintable(Header[1]) ? static_cast<char>(Header[1]) : ',';
+    Work.Charset = (Header[2] & 0x01) ? TCharset::Utf8 : TCharset::Windows1252;
+    return Work;
+}
+
+// The header that DecodeWork turns back into Work (for the seed corpus).
+inline std::array<std::uint8_t, HeaderSize> EncodeWork(const TWork& Work) {
+    const auto Flags = static_cast<std::uint8_t>(Work.ExcludeChannelUF | Work.ExcludeChannelVPID << 1 |
+                                                 Work.ExcludeTransponderUF << 2 | Work.ExcludeSatelliteUF << 3);
+    return {static_cast<std::uint8_t>(Flags | static_cast<std::uint8_t>(Work.Exporter) << 4),
+            static_cast<std::uint8_t>(Work.DecimalSeparator), static_cast<std::uint8_t>(Work.Charset)};
+}
+
+// The image behind the header: a short one overlays an image of empty slots,
+// a long one is cut.
+inline std::vector<std::uint8_t> ImageOf(std::span<const std::uint8_t> Input) {
+    static const std::vector<std::uint8_t> Empty = testsupport::CxfImageBuilder().Bytes();
+    std::vector<std::uint8_t> Image = Empty;
+    const auto Body = Input.subspan(std::min(Input.size(), HeaderSize));
+    std::copy_n(Body.begin(), std::min(Body.size(), Image.size()), Image.begin());
+    return Image;
+}
+
+// Null when the loader rejects the table offsets; every other exception is a
+// finding and leaves the target.
+inline std::unique_ptr<TCxfFile> Load(const std::vector<std::uint8_t>& Image, TWork& Work) {
+    // Until the loader takes a charset every image loads as Windows-1252. To
+    // wire it in: drop this line and pass Work.Charset on below.
+    Work.Charset = TCharset::Windows1252;
+    try {
+        return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image), Work.DecimalSeparator);
+    } catch (const ECorruptFileError&) {
+        return nullptr;
+    }
+}
+
+}  // namespace fuzzcxf
