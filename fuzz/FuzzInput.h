@@ -39,10 +39,8 @@ namespace fuzzcxf {
 
 enum class TExporter : std::uint8_t { Csv, Sql, Html };
 
-// The encoding the database holds its names in. The loader offers only
-// Windows-1252 so far: a UTF-8 request is decoded but loads as Windows-1252
-// (see Load), and the UTF-8 checks wait for it.
-enum class TCharset : std::uint8_t { Windows1252, Utf8 };
+// The encoding the database holds its names in.
+using ::TCharset;
 
 struct TWork {
     TExporter Exporter = TExporter::Csv;
@@ -93,12 +91,9 @@ inline std::vector<std::uint8_t> ImageOf(std::span<const std::uint8_t> Input) {
 
 // Null when the loader rejects the table offsets; every other exception is a
 // finding and leaves the target.
-inline std::unique_ptr<TCxfFile> Load(const std::vector<std::uint8_t>& Image, TWork& Work) {
-    // Until the loader takes a charset every image loads as Windows-1252. To
-    // wire it in: drop this line and pass Work.Charset on below.
-    Work.Charset = TCharset::Windows1252;
+inline std::unique_ptr<TCxfFile> Load(const std::vector<std::uint8_t>& Image, const TWork& Work) {
     try {
-        return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image), Work.DecimalSeparator);
+        return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image), Work.DecimalSeparator, Work.Charset);
     } catch (const ECorruptFileError&) {
         return nullptr;
     }
