@@ -13,11 +13,16 @@ namespace {
 // holds the letter that the statements write, so it is a char(1), not a
 // number; and SET NAMES tells the server that every name is a Windows-1252
 // byte (the server's latin1), so umlauts and the euro sign arrive unchanged
-// whatever the client's own character set is.
+// whatever the client's own character set is. Names are escaped with a
+// backslash, which a server set to NO_BACKSLASH_ESCAPES takes literally: an
+// apostrophe in a name would then end the string and run the rest of the
+// name as SQL. So the dump turns that one flag off for its own session and
+// leaves every other flag of the importer's mode (strict mode included) alone.
 constexpr std::string_view HeadText =
     "# MySql kompatibler SQL-Dump\r\n"
     "# Generiert mit dem \"Zanvero\" (https://www.morvane.example)\r\n"
     "/*!40101 SET NAMES latin1 */;\r\n"
+    "/*!40101 SET SQL_MODE=REPLACE(@@SQL_MODE, 'NO_BACKSLASH_ESCAPES', '') */;\r\n"
     "\r\n"
     "# Tabellenstruktur f\xFCr Tabelle `channel`\r\n"
     "#\r\n"

@@ -212,6 +212,21 @@ CxfImageBuilder DemoImage() {
     return Image;
 }
 
+// Names built to end a statement early when the importing server reads a
+// backslash as an ordinary character: a package marker that would drop a
+// table of the user's (its package statement is the first one to hold an
+// apostrophe), comments of every kind, and backslashes before and after
+// apostrophes.
+CxfImageBuilder HostileImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Sat \"1\" -- #; /*", 192}).Satellite(1, {"It's \\ 2", 130}).Transponder(0, {11494, 22000, 0, 0, 1, 1101});
+    int Slot = 0;
+    for (const char* Name : {"<');DROP TABLE p;#>", "Rock'n'Roll TV", "a\\'; DROP TABLE p;--", "x\\",
+                             "#1 \"Hits\" -- live", "<$Pay'; -- #>", "\\\\''\\", "Gr\xC3\xBC\xC3\x9F'e; #"})
+        Image.Channel(Slot++, {Name, 0, 100, 101, 102, 103, 104});
+    return Image;
+}
+
 CxfImageBuilder EmptyImage() {
     CxfImageBuilder Image;
     Image.Magic("CXF1");
@@ -279,6 +294,8 @@ struct TServerCase {
     // Rows expected by ID; no value means every record of the table.
     std::optional<std::vector<int>> Satellites, Transponders, Channels;
     TCharset Charset = TCharset::Windows1252;
+    // The server's global sql_mode while the dump loads; none: its default.
+    const char* SqlMode = nullptr;
 };
 
 void PrintTo(const TServerCase& Case, std::ostream* Out) { *Out << Case.Label; }
@@ -312,8 +329,15 @@ TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
     Options.ExcludeTransponderUF = Options.ExcludeSatelliteUF = Case.ExcludeAll;
     TCxfSQLExporter().Export(Options);
 
+    // The mode is the server's, as an administrator sets it; a table of the
+    // user's stands beside the dump's and must outlive every load.
+    struct TModeRestorer {
+        ~TModeRestorer() { Server->Query("SET GLOBAL sql_mode = DEFAULT"); }
+    } RestoreMode;
+    if (Case.SqlMode != nullptr) Server->Query(std::string("SET GLOBAL sql_mode = '") + Case.SqlMode + "'");
     const auto Mode = Server->Query("SELECT @@GLOBAL.sql_mode");
-    ASSERT_THAT(Mode, testing::ElementsAre(testing::HasSubstr("STRICT_TRANS_TABLES")));
+    ASSERT_THAT(Mode, testing::ElementsAre(testing::HasSubstr(Case.SqlMode ? "NO_BACKSLASH_ESCAPES" : "STRICT_TRANS_TABLES")));
+    Server->Query("CREATE OR REPLACE TABLE p (Kept int); INSERT INTO p VALUES (7)");
 
     // The second load goes over the first, through a client set to UTF-8 as
     // many installations configure it: the dump must say what its bytes are.
@@ -323,9 +347,10 @@ TEST_P(SqlMariaDb, DumpLoadsTwiceInStrictModeAndKeepsEveryValue) {
         SCOPED_TRACE("client arguments: " + testing::PrintToString(Arguments));
         const fs::path Err = Server->Dir() / "load.err";
         const int Code = Server->Client(Arguments, {Options.FileName, Server->Dir() / "load.out", Err, Server->Dir()});
+        EXPECT_FALSE(fs::exists(Server->Dir() / "pwned")) << "a name ran a client command";
+        EXPECT_EQ(Server->Query("SELECT Kept FROM p"), std::vector<std::string>{"7"}) << "a name ran as SQL";
         ASSERT_EQ(Code, 0) << Tail(Err);
         EXPECT_EQ(ReadFileBytes(Err), "");
-        EXPECT_FALSE(fs::exists(Server->Dir() / "pwned")) << "a name ran a client command";
 
         EXPECT_EQ(Server->Query("SELECT ID, ROUND(OrbitalPosition * 10), Name, AC, UF FROM satellite ORDER BY ID",
                                 Case.Charset),
@@ -362,7 +387,18 @@ INSTANTIATE_TEST_SUITE_P(
         TServerCase{"EveryTableFull", FullImage, false, std::nullopt, std::nullopt, std::nullopt},
         TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt},
         TServerCase{"Utf8Names", Utf8Image, false, std::nullopt, std::vector<int>{1, 2}, std::nullopt, TCharset::Utf8},
-        TServerCase{"Utf8Demo", DemoImage, false, std::nullopt, AllBut(25, {}), std::nullopt, TCharset::Utf8}),
+        TServerCase{"Utf8Demo", DemoImage, false, std::nullopt, AllBut(25, {}), std::nullopt, TCharset::Utf8},
+        TServerCase{"HostileNamesNoBackslashEscapes", HostileImage, false, std::nullopt, std::vector<int>{1}, std::nullopt,
+                    TCharset::Windows1252, "NO_BACKSLASH_ESCAPES"},
+        TServerCase{"HostileNamesAnsiNoBackslashEscapes", HostileImage, false, std::nullopt, std::vector<int>{1},
+                    std::nullopt, TCharset::Windows1252, "ANSI,NO_BACKSLASH_ESCAPES"},
+        TServerCase{"HostileNamesDefaultMode", HostileImage, false, std::nullopt, std::vector<int>{1}, std::nullopt},
+        TServerCase{"HostileUtf8NoBackslashEscapes", HostileImage, false, std::nullopt, std::vector<int>{1}, std::nullopt,
+                    TCharset::Utf8, "NO_BACKSLASH_ESCAPES"},
+        TServerCase{"HostileUtf8AnsiNoBackslashEscapes", HostileImage, false, std::nullopt, std::vector<int>{1},
+                    std::nullopt, TCharset::Utf8, "ANSI,NO_BACKSLASH_ESCAPES"},
+        TServerCase{"HostileUtf8DefaultMode", HostileImage, false, std::nullopt, std::vector<int>{1}, std::nullopt,
+                    TCharset::Utf8}),
     [](const testing::TestParamInfo<TServerCase>& Info) { return std::string(Info.param.Label); });
 
 }  // namespace
