@@ -255,6 +255,10 @@ EMSCRIPTEN_KEEPALIVE const char* ZanveroArchiveName() {
     return Hand(Stem(State().InputName) + "-html.zip");
 }
 
+// How many bytes of a file the loader reads; the page reads no more of a
+// file than that, however large a file the user drops.
+EMSCRIPTEN_KEEPALIVE int ZanveroImageSize() { return static_cast<int>(CxfFileSize); }
+
 // Texts the page shows that belong to the run: 0 the busy caption, 1 the
 // built-in head text (lines joined by CR LF), 2 the message for a missing file.
 EMSCRIPTEN_KEEPALIVE const char* ZanveroText(int Which) {

@@ -115,7 +115,10 @@
 
   async function takeFile(file) {
     if (!file || !core) return;
-    const bytes = new Uint8Array(await file.arrayBuffer());
+    // The loader reads only the start of a file; a large file dropped by
+    // mistake is not read into memory as a whole. One byte more than the
+    // loader needs keeps a longer file longer.
+    const bytes = new Uint8Array(await file.slice(0, core._ZanveroImageSize() + 1).arrayBuffer());
     const buffer = core._malloc(Math.max(bytes.length, 1));
     try {
       core.HEAPU8.set(bytes, buffer);
@@ -192,7 +195,7 @@
     const started = performance.now();
     const entries = {};
     for (const file of files) entries[file.name] = file.bytes;
-    const archive = fflate.zipSync(entries, { level: 6 });
+    const archive = fflate.zipSync(entries, { level: 1 });
     timings.zip = performance.now() - started;
     download(text(core._ZanveroArchiveName()), [archive], 'application/zip');
   }
