@@ -15,7 +15,6 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
-#include "MemorySink.h"
 
 namespace {
 
@@ -84,7 +83,7 @@ const Files& Produced(Format What) {
         Options.CxfFile = &File;
         Options.FileName = Target(What == Csv ? "out.csv" : "out.sql");
         Options.ExportDirectory = (WorkDir() / "html").string() + "/";
-        testsupport::TMemorySink Sink;
+        TMemorySink Sink;
         switch (What) {
             case Csv: TCxfCSVExporter(Sink).Export(Options); break;
             case Sql: TCxfSQLExporter(Sink).Export(Options); break;

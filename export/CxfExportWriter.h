@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "CxfFileUnit.h"
 
@@ -44,6 +46,17 @@ public:
 
 private:
     int FDescriptor;
+};
+
+// Keeps every file an exporter hands over, in the order they came, for a
+// caller that has no file system to write to (the browser page) or wants to
+// look at the bytes (the tests).
+class TMemorySink final : public TOutputSink {
+public:
+    void Write(const std::string& FileName, std::string_view Bytes) override;
+    std::vector<std::string> Names() const;
+
+    std::vector<std::pair<std::string, std::string>> Files;  // name, content
 };
 
 // The sink the exporters use unless they are given another one.

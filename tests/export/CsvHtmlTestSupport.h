@@ -10,11 +10,9 @@
 #include "CxfExportWriter.h"
 #include "CxfFileUnit.h"
 #include "CxfImageBuilder.h"
-#include "MemorySink.h"
 
 namespace exporttest {
 
-using testsupport::TMemorySink;
 
 // Loaded databases use "," as decimal separator, as on a German system.
 using testsupport::LoadImage;

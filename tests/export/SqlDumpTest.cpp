@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "CxfImageBuilder.h"
-#include "MemorySink.h"
 #include "CxfSQLExporterUnit.h"
 
 namespace {
@@ -100,7 +99,7 @@ std::string EmptySatelliteRow(int Id) {
 
 struct TDump {
     std::unique_ptr<TCxfFile> Database;
-    testsupport::TMemorySink Sink;
+    TMemorySink Sink;
     const std::string& Content() const { return Sink.Files.at(0).second; }
 };
 
