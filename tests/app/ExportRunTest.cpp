@@ -108,6 +108,8 @@ struct TBranchCase {
     Log Steps;                                // between loading and the caption coming back
 };
 
+void PrintTo(const TBranchCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
 class ExportBranch : public ExportRunTest, public testing::WithParamInterface<TBranchCase> {};
 
 TEST_P(ExportBranch, StepsInOrder) {

@@ -10,8 +10,14 @@
 
 #include "CxfHTMLExporterUnit.h"
 #include "HtmlHeaderEditWindowUnit.h"
+#include "TestNames.h"
 
 using Lines = std::vector<std::string>;
+
+// Sizes in a test's name and in its failure messages.
+[[maybe_unused]] static void PrintTo(const QSize& Size, std::ostream* Out) {
+    *Out << Size.width() << 'x' << Size.height();
+}
 
 namespace {
 
@@ -33,15 +39,17 @@ TEST_P(EditorSizes, EditorFillsAndButtonsKeepToTheCorners) {
     EXPECT_EQ(Editor.OKButton->geometry(), QRect(W - 145, H - 25, 145, 25));
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, EditorSizes, testing::Values(QSize(679, 589), QSize(100, 50), QSize(1000, 700)));
+INSTANTIATE_TEST_SUITE_P(Sizes, EditorSizes, testing::Values(QSize(679, 589), QSize(100, 50), QSize(1000, 700)),
+                         testing::PrintToStringParamName());
 
 struct TEditorTextCase {
+    const char* Label;
     QString Text;
     Lines List;
 };
 
 void PrintTo(const TEditorTextCase& Case, std::ostream* Out) {
-    *Out << testing::PrintToString(Case.Text.left(20).toStdString()) << " (" << Case.Text.size() << " units)";
+    *Out << Case.Label << ": " << testing::PrintToString(Case.Text.left(20).toStdString()) << " (" << Case.Text.size() << " units)";
 }
 
 class EditorTextToLines : public testing::TestWithParam<TEditorTextCase> {};
@@ -52,13 +60,16 @@ TEST_P(EditorTextToLines, OneLinePerEditorLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, EditorTextToLines,
-    testing::Values(TEditorTextCase{"", {}}, TEditorTextCase{"a", {"a"}}, TEditorTextCase{"a\nb\n", {"a", "b"}},
-                    TEditorTextCase{"a\n\n", {"a", ""}}, TEditorTextCase{"\tä\n", {"\t\xC3\xA4"}},
-                    TEditorTextCase{QString(5000, 'x'), {std::string(4096, 'x')}},
-                    TEditorTextCase{QString(4096, 'y') + "\n", {std::string(4096, 'y')}},
+    testing::Values(TEditorTextCase{"Empty", "", {}}, TEditorTextCase{"OneLine", "a", {"a"}},
+                    TEditorTextCase{"TwoLines", "a\nb\n", {"a", "b"}},
+                    TEditorTextCase{"EmptyLast", "a\n\n", {"a", ""}},
+                    TEditorTextCase{"TabAndUmlaut", "\tä\n", {"\t\xC3\xA4"}},
+                    TEditorTextCase{"CutAfter4096", QString(5000, 'x'), {std::string(4096, 'x')}},
+                    TEditorTextCase{"Exactly4096", QString(4096, 'y') + "\n", {std::string(4096, 'y')}},
                     // A character outside the 16-bit range counts once and is never split.
-                    TEditorTextCase{QString(4095, 'z') + QString::fromUtf8("\xF0\x9F\x98\x80") + "z",
-                                    {std::string(4095, 'z') + "\xF0\x9F\x98\x80"}}));
+                    TEditorTextCase{"PairNotSplit", QString(4095, 'z') + QString::fromUtf8("\xF0\x9F\x98\x80") + "z",
+                                    {std::string(4095, 'z') + "\xF0\x9F\x98\x80"}}),
+    testsupport::LabelName());
 
 TEST(HtmlHeaderEditWindow, DefaultHeadTextShowsAsItsLinesAndComesBackTheSame) {
     const Lines Back = EditorTextToHeaderLines(HeaderLinesToEditorText({DefaultHtmlHeadText}));

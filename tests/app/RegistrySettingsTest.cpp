@@ -94,6 +94,10 @@ struct TWrongKindCase {
     const char* Message;
 };
 
+// The value's name (ASCII) names the case.
+std::string CaseName(const TWrongKindCase& Case) { return std::string(Case.Name, Case.Name + std::wcslen(Case.Name)); }
+void PrintTo(const TWrongKindCase& Case, std::ostream* Out) { *Out << CaseName(Case); }
+
 class RegistryWrongKind : public RegistrySettingsTest, public testing::WithParamInterface<TWrongKindCase> {};
 
 TEST_P(RegistryWrongKind, NamesTheValue) {
@@ -119,6 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TWrongKindCase{L"CxfFileName", REG_DWORD, "Invalid data type for 'CxfFileName'"},
                     TWrongKindCase{L"ExcludeChannelUF", REG_SZ, "Invalid data type for 'ExcludeChannelUF'"},
                     TWrongKindCase{L"ExportType", REG_EXPAND_SZ, "Invalid data type for 'ExportType'"},
-                    TWrongKindCase{L"HtmlHeaderText", REG_BINARY, "Invalid data type for 'HtmlHeaderText'"}));
+                    TWrongKindCase{L"HtmlHeaderText", REG_BINARY, "Invalid data type for 'HtmlHeaderText'"}),
+    [](const auto& Info) { return CaseName(Info.param); });
 
 }  // namespace

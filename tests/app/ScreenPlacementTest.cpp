@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ScreenPlacementUnit.h"
+#include "TestNames.h"
 
 namespace {
 
@@ -34,6 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
         TPlaceCase{"left of and above the screen", {0, 0, 1024, 768}, {392, 344}, {-50, -20}, {0, 0}},
         TPlaceCase{"on a second screen", {1024, 0, 1280, 1024}, {392, 344}, {2200, 900}, {1912, 680}},
         TPlaceCase{"larger than the screen", {0, 0, 640, 480}, {683, 593}, {141, 104}, {0, 0}},
-        TPlaceCase{"larger than a second screen", {1024, 100, 640, 480}, {683, 593}, {1200, 200}, {1024, 100}}));
+        TPlaceCase{"larger than a second screen", {1024, 100, 640, 480}, {683, 593}, {1200, 200}, {1024, 100}}),
+    testsupport::LabelName());
 
 }  // namespace

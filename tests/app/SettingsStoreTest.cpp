@@ -10,18 +10,20 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "SettingsStoreUnit.h"
+#include "TestNames.h"
 
 using Lines = std::vector<std::string>;
 
 namespace {
 
 struct TEncodingCase {
+    const char* Label;
     Lines List;
     std::string Stored;
 };
 
 void PrintTo(const TEncodingCase& Case, std::ostream* Out) {
-    *Out << testing::PrintToString(Case.Stored);
+    *Out << Case.Label << ": " << testing::PrintToString(Case.Stored);
 }
 
 class HeaderLineEncoding : public testing::TestWithParam<TEncodingCase> {};
@@ -33,19 +35,22 @@ TEST_P(HeaderLineEncoding, WritesAndReadsBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, HeaderLineEncoding,
-    testing::Values(TEncodingCase{{}, ""}, TEncodingCase{{""}, "\"\""},
-                    TEncodingCase{{"x", "y z", "a\"b"}, "x,\"y z\",\"a\"\"b\""}, TEncodingCase{{"x", ""}, "x,"},
-                    TEncodingCase{{"", "", ""}, ",,"}, TEncodingCase{{"a,b"}, "\"a,b\""},
-                    TEncodingCase{{"\t<b>\r\n"}, "\"\t<b>\r\n\""},
-                    TEncodingCase{{"gro\xC3\x9F", "x\x7Fy"}, "gro\xC3\x9F,x\x7Fy"}));
+    testing::Values(TEncodingCase{"NoLines", {}, ""}, TEncodingCase{"OneEmptyLine", {""}, "\"\""},
+                    TEncodingCase{"BlankAndQuote", {"x", "y z", "a\"b"}, "x,\"y z\",\"a\"\"b\""},
+                    TEncodingCase{"EmptyLast", {"x", ""}, "x,"}, TEncodingCase{"ThreeEmpty", {"", "", ""}, ",,"},
+                    TEncodingCase{"Comma", {"a,b"}, "\"a,b\""},
+                    TEncodingCase{"ControlCharacters", {"\t<b>\r\n"}, "\"\t<b>\r\n\""},
+                    TEncodingCase{"Utf8AndDelete", {"gro\xC3\x9F", "x\x7Fy"}, "gro\xC3\x9F,x\x7Fy"}),
+    testsupport::LabelName());
 
 struct TReadingCase {
+    const char* Label;
     std::string Stored;
     Lines List;
 };
 
 void PrintTo(const TReadingCase& Case, std::ostream* Out) {
-    *Out << testing::PrintToString(Case.Stored);
+    *Out << Case.Label << ": " << testing::PrintToString(Case.Stored);
 }
 
 class HeaderLineReading : public testing::TestWithParam<TReadingCase> {};
@@ -58,11 +63,15 @@ TEST_P(HeaderLineReading, ReadsTextsItDidNotWrite) {
 // outside quotes separates too instead of stopping the reader for good.
 INSTANTIATE_TEST_SUITE_P(
     Strings, HeaderLineReading,
-    testing::Values(TReadingCase{"  a\tb \r\n", {"a", "b"}}, TReadingCase{"a, ,b", {"a", "", "b"}},
-                    TReadingCase{"a,  ", {"a"}}, TReadingCase{"\"a\"b,c", {"a", "b", "c"}},
-                    TReadingCase{"\"never closed, \"\"x", {"never closed, \"x"}}, TReadingCase{"x,\"", {"x", ""}},
-                    TReadingCase{std::string("a\0b", 3), {"a", "b"}},
-                    TReadingCase{std::string("\"a\0b\"", 5), {std::string("a\0b", 3)}}));
+    testing::Values(TReadingCase{"Blanks", "  a\tb \r\n", {"a", "b"}},
+                    TReadingCase{"BlankBetweenCommas", "a, ,b", {"a", "", "b"}},
+                    TReadingCase{"BlanksAtTheEnd", "a,  ", {"a"}},
+                    TReadingCase{"TextAfterAQuote", "\"a\"b,c", {"a", "b", "c"}},
+                    TReadingCase{"UnclosedQuote", "\"never closed, \"\"x", {"never closed, \"x"}},
+                    TReadingCase{"UnclosedEmptyQuote", "x,\"", {"x", ""}},
+                    TReadingCase{"Nul", std::string("a\0b", 3), {"a", "b"}},
+                    TReadingCase{"QuotedNul", std::string("\"a\0b\"", 5), {std::string("a\0b", 3)}}),
+    testsupport::LabelName());
 
 TEST(HeaderLineEncoding, EveryListSurvives) {
     const std::string Alphabet("ab \t\r\n\",\x01\x1F\0", 11);
@@ -160,7 +169,11 @@ TEST_P(StoredNumbers, ClampIndexAndReadFlags) {
 INSTANTIATE_TEST_SUITE_P(Values, StoredNumbers,
                          testing::Values(TNumberCase{"0", 0, false}, TNumberCase{"3", 3, true},
                                          TNumberCase{"7", 3, true}, TNumberCase{"-1", -1, true},
-                                         TNumberCase{"-5", -1, true}, TNumberCase{"2147483647", 3, true}));
+                                         TNumberCase{"-5", -1, true}, TNumberCase{"2147483647", 3, true}),
+                         [](const auto& Info) {
+                             const std::string Stored = Info.param.Stored;
+                             return Stored[0] == '-' ? "Minus" + Stored.substr(1) : Stored;
+                         });
 
 struct TWrongKindCase {
     const char* Line;
@@ -204,6 +217,7 @@ INSTANTIATE_TEST_SUITE_P(Values, WrongKind,
                                          TWrongKindCase{"ExportType=", "ExportType", 2},
                                          TWrongKindCase{"ExcludeChannelUF=true", "ExcludeChannelUF", 3},
                                          TWrongKindCase{"ExcludeSatelliteUF=1.5", "ExcludeSatelliteUF", 6},
-                                         TWrongKindCase{"HtmlHeaderText=a, b", "HtmlHeaderText", 9}));
+                                         TWrongKindCase{"HtmlHeaderText=a, b", "HtmlHeaderText", 9}),
+                         [](const auto& Info) { return testsupport::TestName(Info.param.Line); });
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CxfTestUtil.h"
+#include "TestNames.h"
 #include "TestProcess.h"
 
 using namespace testsupport;
@@ -15,16 +16,18 @@ std::string Decode(const std::string& Raw, TCharset Charset = TCharset::Windows1
 }
 
 struct DecodeCase {
-    const char* What;
+    const char* Label;
     std::string Raw;
     std::string Expected;
     TCharset Charset = TCharset::Windows1252;
 };
 
+void PrintTo(const DecodeCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
 class NameDecoding : public ::testing::TestWithParam<DecodeCase> {};
 
 TEST_P(NameDecoding, DecodesField) {
-    EXPECT_EQ(Decode(GetParam().Raw, GetParam().Charset), GetParam().Expected) << GetParam().What;
+    EXPECT_EQ(Decode(GetParam().Raw, GetParam().Charset), GetParam().Expected) << GetParam().Label;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -53,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "?"},
         DecodeCase{"0xFF inside a sequence is dropped first", "\xC3\xFF\xA4", "\xE4"},
         DecodeCase{"control byte inside a sequence is dropped first", "\xC3\x0A\xA4", "\xE4"}),
-    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+    LabelName());
 
 // Letters that Windows-1252 lacks lose their accent: the canonical
 // decomposition is followed until it reaches a Windows-1252 character.
@@ -68,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"chain stops at the first Windows-1252 letter", "ǖḈṦ", "\xFC\xC7\x8A"},
         DecodeCase{"not only letters", "\xCD\xBE\xE2\x84\xAA", ";K"},  // Greek question mark, Kelvin sign
         DecodeCase{"other alphabets stay ?", "ТВ Ωα ع 中", "?? ?? ? ?"}),
-    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+    LabelName());
 
 // UTF-8 keeps every character that XML and Unicode allow.
 INSTANTIATE_TEST_SUITE_P(
@@ -84,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"overlong controls dropped", "a\xC0\x8A\xF0\x80\x80\x8A" "b", "ab", TCharset::Utf8},
         DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "\xE8\x80\x80", TCharset::Utf8},
         DecodeCase{"four-byte character cut short", "TV \xF0\x9F\x93", "", TCharset::Utf8}),
-    [](const auto& Info) { return "Case" + std::to_string(Info.index); });
+    LabelName());
 
 TEST(NameDecoding, LoaderTrimsNames) {
     CxfImageBuilder B;

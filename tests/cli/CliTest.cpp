@@ -12,6 +12,7 @@
 
 #include "CliRun.h"
 #include "CxfImageBuilder.h"
+#include "TestNames.h"
 #include "TestProcess.h"
 
 namespace {
@@ -185,10 +186,17 @@ TEST_F(CliTest, FullStandardOutputIsAWriteError) {
     EXPECT_EQ(Result.Err, "zanvero-cli: Stream write error\n");
 }
 
-class CliHeadTextNotUtf8 : public CliTest, public testing::WithParamInterface<const char*> {};
+struct TBytesCase {
+    const char* Label;
+    const char* Bytes;
+};
+
+void PrintTo(const TBytesCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class CliHeadTextNotUtf8 : public CliTest, public testing::WithParamInterface<TBytesCase> {};
 
 TEST_P(CliHeadTextNotUtf8, IsRefused) {
-    WriteFileBytes(Dir / "head.txt", std::string("<title>") + GetParam() + "</title>\n");
+    WriteFileBytes(Dir / "head.txt", std::string("<title>") + GetParam().Bytes + "</title>\n");
     const TResult Result =
         RunCli({"--format", "html", "--output", (Dir / "pages").string(), "--head-text", (Dir / "head.txt").string(),
                 Input});
@@ -197,10 +205,12 @@ TEST_P(CliHeadTextNotUtf8, IsRefused) {
     EXPECT_FALSE(fs::exists(Dir / "pages"));
 }
 
-// Latin-1, an overlong "/", a surrogate half, a code above U+10FFFF, a
-// character cut short.
 INSTANTIATE_TEST_SUITE_P(Bytes, CliHeadTextNotUtf8,
-                         testing::Values("K\xE4se", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82"));
+                         testing::Values(TBytesCase{"Latin1", "K\xE4se"}, TBytesCase{"OverlongSlash", "\xC0\xAF"},
+                                         TBytesCase{"SurrogateHalf", "\xED\xA0\x80"},
+                                         TBytesCase{"AboveU10FFFF", "\xF4\x90\x80\x80"},
+                                         TBytesCase{"CutShort", "\xE2\x82"}),
+                         testsupport::LabelName());
 
 // --- output ------------------------------------------------------------------
 
@@ -220,7 +230,8 @@ TEST_P(CliStandardOutput, EqualsTheFileOutput) {
     EXPECT_FALSE(fs::exists("-"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, CliStandardOutput, testing::Values("csv", "sql"));
+INSTANTIATE_TEST_SUITE_P(Formats, CliStandardOutput, testing::Values("csv", "sql"),
+                         [](const auto& Info) { return testsupport::TestName(Info.param); });
 
 struct TExcludeCase {
     const char* Label;
@@ -308,7 +319,8 @@ TEST_P(CliHtml, CreatesTheMissingDirectoryAndItsParents) {
                 HasSubstr("\" />\r\n\t\t<title>Digitalfernsehen Frequenzliste - Televio</title>\r\n"));
 }
 
-INSTANTIATE_TEST_SUITE_P(TrailingSlashes, CliHtml, testing::Values("", "/", "//"));
+INSTANTIATE_TEST_SUITE_P(TrailingSlashes, CliHtml, testing::Values("", "/", "//"),
+                         [](const auto& Info) { return std::to_string(std::string(Info.param).size()); });
 
 TEST_F(CliTest, HeadTextFileGivesOneEntryPerLine) {
     // A byte-order mark, both kinds of line end and a last line without one.
@@ -342,10 +354,13 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TUsageCase>& Info) { return std::string(Info.param.Label); });
 
 struct TCharsetCase {
+    const char* Label;
     std::vector<std::string> Options;
     std::string Start;  // of the CSV file
     std::string Name;   // its first channel field
 };
+
+void PrintTo(const TCharsetCase& Case, std::ostream* Out) { *Out << Case.Label; }
 
 class CliCharset : public CliTest, public testing::WithParamInterface<TCharsetCase> {};
 
@@ -364,8 +379,9 @@ TEST_P(CliCharset, ChoosesTheCharacterSetOfTheNames) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Charsets, CliCharset,
-                         testing::Values(TCharsetCase{{}, "", "CT1"},
-                                         TCharsetCase{{"--charset", "windows-1252"}, "", "CT1"},
-                                         TCharsetCase{{"--charset=utf-8"}, "\xEF\xBB\xBF", "ČT1"}));
+                         testing::Values(TCharsetCase{"Default", {}, "", "CT1"},
+                                         TCharsetCase{"Windows1252", {"--charset", "windows-1252"}, "", "CT1"},
+                                         TCharsetCase{"Utf8", {"--charset=utf-8"}, "\xEF\xBB\xBF", "ČT1"}),
+                         testsupport::LabelName());
 
 }  // namespace

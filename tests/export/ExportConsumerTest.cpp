@@ -12,6 +12,7 @@
 #include "CsvHtmlTestSupport.h"
 #include "CxfCSVExporterUnit.h"
 #include "CxfHTMLExporterUnit.h"
+#include "TestNames.h"
 #include "TestProcess.h"
 #include "Unit_Uml.h"
 

@@ -215,7 +215,8 @@ TEST_P(HtmlPageLengthTest, HeaderEveryTwentyFiveRowsAndCreditsAfterFifty) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, HtmlPageLengthTest, ::testing::Values(1, 25, 26, 50, 51));
+INSTANTIATE_TEST_SUITE_P(Rows, HtmlPageLengthTest, ::testing::Values(1, 25, 26, 50, 51),
+                         ::testing::PrintToStringParamName());
 
 TEST(HtmlExporterTest, LaterSatelliteWinsWhenSanitisedNamesAreEqual) {
     CxfImageBuilder Image;

@@ -292,7 +292,8 @@ INSTANTIATE_TEST_SUITE_P(Positions, SqlOrbitalPosition,
                                          TPositionCase{192, "19.2"}, TPositionCase{1799, "179.9"},
                                          TPositionCase{1800, "180"}, TPositionCase{3592, "359.2"},
                                          TPositionCase{3600, "360"}, TPositionCase{3601, nullptr},
-                                         TPositionCase{4095, nullptr}));
+                                         TPositionCase{4095, nullptr}),
+                         [](const auto& Info) { return std::to_string(Info.param.Position); });
 
 // --- exclusion rules ---------------------------------------------------------
 
