@@ -442,14 +442,9 @@ void TCxfFile::Parse(const std::uint8_t* Image) {
 
     // Records never move once read: transponders point at satellites,
     // channels at transponders, and the HTML export at channels.
-    std::size_t KeptChannels = 0;
-    for (int i = 0; i < ChannelCount; ++i) {
-        const std::size_t At = ChannelOffset + i * ChannelRecordSize + 10;  // the transponder word
-        if ((WordAt(FImage + At) & 0x03FF) < TransponderCount) ++KeptChannels;
-    }
     FSatelliteRecords.reserve(SatelliteCount);
     FTransponderRecords.reserve(TransponderCount);
-    FChannelRecords.reserve(KeptChannels);
+    FChannels.reserve(ChannelCount);
 
     SatelliteCounter = 1;
     Cursor = SatelliteOffset;
@@ -471,7 +466,6 @@ void TCxfFile::Parse(const std::uint8_t* Image) {
     };
     Addresses(FSatelliteRecords, FSatellites);
     Addresses(FTransponderRecords, FTransponders);
-    Addresses(FChannelRecords, FChannels);
 }
 
 std::uint8_t TCxfFile::ReadByte() {
@@ -540,7 +534,7 @@ void TCxfFile::ReadChannel() {
     const std::uint16_t TransponderIndex = WordAt(Record + 10) & 0x03FF;
     const bool Kept = TransponderIndex < FTransponderRecords.size();
     TChannel Dropped;
-    TChannel& Channel = Kept ? FChannelRecords.emplace_back() : Dropped;
+    TChannel& Channel = Kept ? NewChannel() : Dropped;
     const std::uint16_t First = WordAt(Record);
     Channel.VideoPID = First & 0x1FFF;
     Channel.UF = (First & 0x3000) != 0;
@@ -574,6 +568,13 @@ void TCxfFile::ReadChannel() {
     static_assert(TNameText::Capacity <= NameMaxLength);
     Channel.PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)];
     Channel.PayTV = CurrentPayTV;
+}
+
+TChannel& TCxfFile::NewChannel() {
+    if (FChannels.size() % ChannelBlockSize == 0) FChannelBlocks.push_back(std::make_unique<TChannel[]>(ChannelBlockSize));
+    TChannel* Channel = &FChannelBlocks.back()[FChannels.size() % ChannelBlockSize];
+    FChannels.push_back(Channel);
+    return *Channel;
 }
 
 TSatellite& TCxfFile::GetSatellite(int Index) const {

@@ -248,6 +248,7 @@ private:
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
+    TChannel& NewChannel();  // the next kept channel, listed in Channels()
 
     char FDecimalSeparator;
     TCharset FCharset;
@@ -255,7 +256,10 @@ private:
     // Each list of records is reserved once, before its records are read.
     std::vector<TSatellite> FSatelliteRecords;
     std::vector<TTransponder> FTransponderRecords;
-    std::vector<TChannel> FChannelRecords;
+    // Channels in blocks: a list of all of them would be large enough for
+    // allocators to map fresh pages for every load (the sanitizers' always).
+    static constexpr std::size_t ChannelBlockSize = 256;
+    std::vector<std::unique_ptr<TChannel[]>> FChannelBlocks;
     std::vector<TSatellite*> FSatellites;
     std::vector<TTransponder*> FTransponders;
     std::vector<TChannel*> FChannels;
