@@ -194,52 +194,74 @@ std::string PositionToText(std::uint16_t Position, char DecimalSeparator, TChars
 
 namespace {
 
-// Cleans and decodes a name field into Out, which has room for Field.size()
-// bytes; decoding never makes the text longer (a character is never written
-// in more bytes than it was read from), so it works in place.
+// Extra room that DecodeInto needs in Out beyond Field.size() bytes: it
+// moves whole words.
+constexpr std::size_t DecodeRoom = 16;
+
+// Cleans and decodes a name field into Out, which holds Field.size() +
+// DecodeRoom initialised bytes. The kept bytes go to Out + 8 first and are
+// decoded from there to Out: a character is never written in more bytes
+// than it was read from, so the writing never overtakes the reading.
 // Returns the length of the text, 0 for a field that is not valid UTF-8.
 std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset Charset) {
-    // Eight bytes at a time while they are kept bytes followed by nothing but
-    // zero padding (the usual name field): copied whole, counted up to the
-    // padding. Byte by byte otherwise.
     constexpr std::uint64_t Ones = 0x0101010101010101;
     constexpr std::uint64_t Highs = 0x8080808080808080;
+    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+    char* const Kept = Out + 8;
     std::size_t Count = 0;
     bool Plain = true;  // nothing from 0x80 up
     auto Filter = [&](std::uint8_t B) {
-        if (B >= 0x20 && B != 0xFF) Out[Count++] = static_cast<char>(B);
+        if (B >= 0x20 && B != 0xFF) Kept[Count++] = static_cast<char>(B);
         Plain = Plain && B < 0x80;
     };
+    // Eight bytes at a time while they are kept bytes followed by nothing but
+    // zero padding (the usual name field): copied whole, counted up to the
+    // padding. Byte by byte otherwise.
     std::size_t At = 0;
     for (; At + 8 <= Field.size(); At += 8) {
         std::uint64_t Word;
         std::memcpy(&Word, Field.data() + At, 8);
         if (Word == 0) continue;
-        // The lowest flag of each is exact: the lowest byte below 0x20, and
-        // the lowest byte 0xFF (little-endian order).
-        const std::uint64_t Controls = (Word - Ones * 0x20) & ~Word & Highs;
-        const std::uint64_t Invalid = (~Word - Ones) & Word & Highs;
-        const int Kept = Controls == 0 ? 8 : std::countr_zero(Controls) / 8;
-        const int FirstInvalid = Invalid == 0 ? 8 : std::countr_zero(Invalid) / 8;
-        if (std::endian::native == std::endian::little && FirstInvalid >= Kept &&
-            (Kept == 8 || Word >> (8 * Kept) == 0)) {
-            std::memcpy(Out + Count, &Word, 8);  // the zero bytes past Kept are overwritten or ignored
-            Count += static_cast<std::size_t>(Kept);
-            Plain = Plain && (Word & Highs) == 0;
-            continue;
+        if constexpr (std::endian::native == std::endian::little) {
+            // The lowest flag of each is exact: the first byte below 0x20,
+            // and the first byte 0xFF.
+            const std::uint64_t Controls = (Word - Ones * 0x20) & ~Word & Highs;
+            const std::uint64_t Invalid = (~Word - Ones) & Word & Highs;
+            const int Length = Controls == 0 ? 8 : std::countr_zero(Controls) / 8;
+            const int FirstInvalid = Invalid == 0 ? 8 : std::countr_zero(Invalid) / 8;
+            if (FirstInvalid >= Length && (Length == 8 || Word >> (8 * Length) == 0)) {
+                std::memcpy(Kept + Count, &Word, 8);  // the padding past Length is ignored
+                Count += static_cast<std::size_t>(Length);
+                Plain = Plain && (Word & Highs) == 0;
+                continue;
+            }
         }
         for (std::size_t k = 0; k < 8; ++k) Filter(Field[At + k]);
     }
     for (; At < Field.size(); ++At) Filter(Field[At]);
-    if (Plain) return Count;  // nothing to decode
+    if (Plain) {
+        std::memmove(Out, Kept, Count);
+        return Count;  // nothing to decode
+    }
 
     std::size_t Read = 0;
-    while (Read < Count && static_cast<std::uint8_t>(Out[Read]) < 0x80) ++Read;
-    std::size_t Written = Read;
+    std::size_t Written = 0;
     while (Read < Count) {
-        const auto Lead = static_cast<std::uint8_t>(Out[Read]);
+        const auto Lead = static_cast<std::uint8_t>(Kept[Read]);
         if (Lead < 0x80) {
-            Out[Written++] = Out[Read++];
+            // A run of ASCII, up to eight bytes at once.
+            std::uint64_t Word;
+            std::memcpy(&Word, Kept + Read, 8);
+            std::size_t Run = 1;
+            if constexpr (std::endian::native == std::endian::little) {
+                const std::uint64_t High = Word & Highs;
+                Run = std::min<std::size_t>(High == 0 ? 8 : std::countr_zero(High) / 8, Count - Read);
+                std::memcpy(Out + Written, &Word, 8);  // ends before Kept + Read
+            } else {
+                Out[Written] = static_cast<char>(Lead);
+            }
+            Read += Run;
+            Written += Run;
             continue;
         }
         // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
@@ -248,7 +270,7 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
         if (Read + Length > Count) return 0;
         std::uint32_t Code = Lead & 0x3F;
         for (std::size_t k = 1; k < Length; ++k) {
-            const auto Next = static_cast<std::uint8_t>(Out[Read + k]);
+            const auto Next = static_cast<std::uint8_t>(Kept[Read + k]);
             if ((Next & 0xC0) != 0x80) return 0;
             Code = (Code << 6) | (Next & 0x3F);
         }
@@ -304,7 +326,7 @@ TNameText LowerCase(std::string_view Text, TCharset Charset) {
 }  // namespace
 
 std::string DecodeNameField(std::span<const std::uint8_t> Field, TCharset Charset) {
-    std::string Text(Field.size(), '\0');
+    std::string Text(Field.size() + DecodeRoom, '\0');
     Text.resize(DecodeInto(Field, Text.data(), Charset));
     return Text;
 }
@@ -485,7 +507,7 @@ std::uint32_t TCxfFile::ReadDWord() {
 }
 
 TNameText TCxfFile::ReadRecordName() {
-    std::array<char, NameFieldSize> Text;
+    std::array<char, NameFieldSize + DecodeRoom> Text{};
     std::size_t Last = DecodeInto(std::span(FImage + Cursor, NameFieldSize), Text.data(), FCharset);
     Cursor += NameFieldSize;
     // Blanks and controls are single bytes in both character sets.
