@@ -309,9 +309,11 @@ std::string_view TrimmedView(std::string_view Text) {
 }
 
 // Text with the letters of Windows-1252 in lower case. Each folded letter
-// takes as many bytes as the letter it replaces, in either character set.
-TNameText LowerCase(std::string_view Text, TCharset Charset) {
-    std::array<char, TNameText::Capacity> Folded;
+// takes as many bytes as the letter it replaces, in either character set;
+// only a byte that is no UTF-8 may grow (to two), which the buffer allows
+// for and TNameText then refuses.
+TNameText LowerCase(const TNameText& Text, TCharset Charset) {
+    std::array<char, 4 * TNameText::Capacity> Folded;
     std::size_t Size = 0;
     if (Charset == TCharset::Windows1252) {
         for (const char C : Text) Folded[Size++] = Windows1252Lower[static_cast<unsigned char>(C)];
@@ -618,9 +620,11 @@ TChannel& TCxfFile::GetChannel(int Index) const {
 }
 
 int TCxfFile::AddPackage(std::string_view Name) {
+    const TNameText Package(Name);  // refuses more than a name field holds
     // The first package whose folded name matches keeps the index.
-    const auto [Entry, Added] = FPackageIndex.try_emplace(LowerCase(Name, FCharset), static_cast<int>(FPackages.size()));
-    if (Added) FPackages.emplace_back(Name);
+    const auto [Entry, Added] =
+        FPackageIndex.try_emplace(LowerCase(Package, FCharset), static_cast<int>(FPackages.size()));
+    if (Added) FPackages.push_back(Package);
     return Entry->second;
 }
 

@@ -175,6 +175,10 @@ TEST(Packages, NameTextHoldsAFieldAndNoMore) {
     EXPECT_EQ(TNameText(std::string(NameFieldSize, 'x')).size(), NameFieldSize);
     EXPECT_THROW(TNameText(std::string(NameFieldSize + 1, 'x')), std::length_error);
     EXPECT_THROW(LoadImage(CxfImageBuilder())->AddPackage(std::string(NameFieldSize + 1, 'p')), std::length_error);
+    // Bytes that are no UTF-8 count as characters of their own value, which
+    // take two bytes each when folded.
+    EXPECT_THROW(LoadImage(CxfImageBuilder(), ',', TCharset::Utf8)->AddPackage(std::string(NameFieldSize, '\xC3')),
+                 std::length_error);
 }
 
 TEST(Lookups, IndexOutsideTheListFails) {
