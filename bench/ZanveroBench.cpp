@@ -45,6 +45,11 @@ const std::vector<std::uint8_t>& Image() {
     return Bytes;
 }
 
+const std::vector<std::uint8_t>& MarkerImage() {
+    static const std::vector<std::uint8_t> Bytes = testsupport::MarkerImage().Bytes();
+    return Bytes;
+}
+
 const std::filesystem::path& WorkDir() {
     static const testsupport::TempDir Dir;
     return Dir.Path();
@@ -94,14 +99,20 @@ const Files& Produced(Format What) {
     return Entry;
 }
 
-void BM_Load(benchmark::State& State) {
-    const std::string Path = Target("max.cxf");
-    testsupport::WriteFileBytes(Path, std::string_view(reinterpret_cast<const char*>(Image().data()), Image().size()));
+// Loads from the file, as a run of the program does.
+void LoadFile(benchmark::State& State, const char* Name, const std::vector<std::uint8_t>& Bytes) {
+    const std::string Path = Target(Name);
+    testsupport::WriteFileBytes(Path, std::string_view(reinterpret_cast<const char*>(Bytes.data()), Bytes.size()));
     for (auto _ : State) {
         TCxfFile File(Path, ',');
         benchmark::DoNotOptimize(File.Channels().size());
     }
 }
+
+void BM_Load(benchmark::State& State) { LoadFile(State, "max.cxf", Image()); }
+
+// Every channel a package marker of its own: the package list at its longest.
+void BM_LoadMarkers(benchmark::State& State) { LoadFile(State, "markers.cxf", MarkerImage()); }
 
 void BM_ExportInMemory(benchmark::State& State) {
     const auto What = static_cast<Format>(State.range(0));
@@ -144,6 +155,7 @@ void Formats(benchmark::internal::Benchmark* B) {
 }
 
 BENCHMARK(BM_Load)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadMarkers)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExportInMemory)->Apply(Formats);
 BENCHMARK(BM_ExportToFiles)->Apply(Formats);
 BENCHMARK(BM_Floor)->Apply(Formats);
@@ -182,9 +194,12 @@ int main(int argc, char** argv) {
         std::printf("%-6s %12.1f %14.1f %14.1f %12.1f %8.2f\n", Names[f], Memory, Plain, WithFiles, Floor, Ratio);
     }
     const double Load = Reporter.Times["BM_Load"];
+    const double LoadMarkers = Reporter.Times["BM_LoadMarkers"];
     std::printf("(times in microseconds; ratio = with the file writer / floor, target 1.5)\n");
-    std::printf("load   %12.1f us (target below 500 us)\n", Load);
-    std::printf("%s\n", WithinTarget && Load < 500 ? "all targets met" : "TARGET MISSED");
+    std::printf("load           %12.1f us (target at most 100 us)\n", Load);
+    std::printf("load, markers  %12.1f us (target at most 200 us)\n", LoadMarkers);
+    const bool LoadsFast = Load <= 100 && LoadMarkers <= 200;
+    std::printf("%s\n", WithinTarget && LoadsFast ? "all targets met" : "TARGET MISSED");
     benchmark::Shutdown();
     return 0;
 }

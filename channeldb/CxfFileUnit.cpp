@@ -1,6 +1,8 @@
 #include "CxfFileUnit.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <iterator>
 #include <locale>
 
@@ -33,13 +35,27 @@ constexpr TNearestLetter NearestLetters[] = {
 static_assert(std::is_sorted(std::begin(NearestLetters), std::end(NearestLetters),
                              [](const TNearestLetter& A, const TNearestLetter& B) { return A.Code < B.Code; }));
 
+// The characters of Cp1252High with their bytes, by code point, so that a
+// name full of typographic quotes and dashes does not search linearly.
+constexpr auto Cp1252HighByCode = [] {
+    std::array<TNearestLetter, 27> Entries{};
+    std::size_t Count = 0;
+    for (std::size_t i = 0; i < Cp1252High.size(); ++i)
+        if (Cp1252High[i] != 0) Entries[Count++] = {Cp1252High[i], static_cast<std::uint8_t>(0x80 + i)};
+    std::sort(Entries.begin(), Entries.end(),
+              [](const TNearestLetter& A, const TNearestLetter& B) { return A.Code < B.Code; });
+    return Entries;
+}();
+
 // The Windows-1252 byte of a character, its nearest letter, or "?". One
 // character stays one byte, so name lengths do not change.
-char ToWindows1252(std::uint32_t Code) {
+constexpr char ToWindows1252(std::uint32_t Code) {
     if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
     if (Code > 0xFF) {
-        for (std::size_t i = 0; i < Cp1252High.size(); ++i)
-            if (Cp1252High[i] == Code) return static_cast<char>(0x80 + i);
+        const auto High =
+            std::lower_bound(Cp1252HighByCode.begin(), Cp1252HighByCode.end(), Code,
+                             [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
+        if (High != Cp1252HighByCode.end() && High->Code == Code) return static_cast<char>(High->Byte);
         const auto Found =
             std::lower_bound(std::begin(NearestLetters), std::end(NearestLetters), Code,
                              [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
@@ -50,14 +66,14 @@ char ToWindows1252(std::uint32_t Code) {
 
 // The character of a Windows-1252 byte; the five unassigned bytes stand for
 // themselves.
-std::uint32_t FromWindows1252(unsigned char Byte) {
+constexpr std::uint32_t FromWindows1252(unsigned char Byte) {
     if (Byte >= 0x80 && Byte < 0xA0 && Cp1252High[Byte - 0x80] != 0) return Cp1252High[Byte - 0x80];
     return Byte;
 }
 
 // Lower case for the letters of Windows-1252 that have both cases, by code
 // point, so that both character sets match package names alike.
-std::uint32_t FoldLetterCase(std::uint32_t C) {
+constexpr std::uint32_t FoldLetterCase(std::uint32_t C) {
     if (C >= 'A' && C <= 'Z') return C + 0x20;
     if (C >= 0xC0 && C <= 0xDE && C != 0xD7) return C + 0x20;
     switch (C) {
@@ -68,6 +84,17 @@ std::uint32_t FoldLetterCase(std::uint32_t C) {
         default: return C;
     }
 }
+
+// FoldLetterCase for each Windows-1252 byte.
+constexpr auto Windows1252Lower = [] {
+    std::array<char, 256> Table{};
+    for (unsigned Byte = 0; Byte < 256; ++Byte) {
+        const std::uint32_t Code = FromWindows1252(static_cast<unsigned char>(Byte));
+        const std::uint32_t Lower = FoldLetterCase(Code);
+        Table[Byte] = Lower == Code ? static_cast<char>(Byte) : ToWindows1252(Lower);
+    }
+    return Table;
+}();
 
 // What the UTF-8 character set cannot keep: C1 controls (never meant as
 // text), surrogate halves, the two noncharacters that mark byte order, and
@@ -83,6 +110,23 @@ void AppendDigits(std::string& Out, unsigned Value) {
 }
 
 }  // namespace
+
+void TNameText::Assign(std::string_view Text) {
+    if (Text.size() > Capacity) throw std::length_error("name longer than " + std::to_string(Capacity) + " bytes");
+    FBytes = {};
+    std::copy(Text.begin(), Text.end(), FBytes.begin());
+    FSize = static_cast<std::uint8_t>(Text.size());
+}
+
+std::size_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
+    static_assert(TNameText::Capacity == 20);
+    std::uint64_t Words[3] = {0, 0, Text.FSize};
+    std::memcpy(Words, Text.FBytes.data(), 16);
+    std::memcpy(reinterpret_cast<char*>(&Words[2]) + 4, Text.FBytes.data() + 16, 4);
+    std::uint64_t Hash = Words[0] * 0x9E3779B97F4A7C15 ^ Words[1] * 0xC2B2AE3D27D4EB4F ^ Words[2] * 0x165667B19E3779F9;
+    Hash ^= Hash >> 29;
+    return static_cast<std::size_t>(Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32);
+}
 
 char LocaleDecimalSeparator() {
     try {
@@ -150,21 +194,74 @@ std::string PositionToText(std::uint16_t Position, char DecimalSeparator, TChars
 
 namespace {
 
-// Cleans and decodes a name field into Out, which has room for Field.size()
-// bytes; decoding never makes the text longer (a character is never written
-// in more bytes than it was read from), so it works in place.
+// Extra room that DecodeInto needs in Out beyond Field.size() bytes: it
+// moves whole words.
+constexpr std::size_t DecodeRoom = 16;
+
+// Cleans and decodes a name field into Out, which holds Field.size() +
+// DecodeRoom initialised bytes. The kept bytes go to Out + 8 first and are
+// decoded from there to Out: a character is never written in more bytes
+// than it was read from, so the writing never overtakes the reading.
 // Returns the length of the text, 0 for a field that is not valid UTF-8.
 std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset Charset) {
+    constexpr std::uint64_t Ones = 0x0101010101010101;
+    constexpr std::uint64_t Highs = 0x8080808080808080;
+    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
+    char* const Kept = Out + 8;
     std::size_t Count = 0;
-    for (const std::uint8_t B : Field)
-        if (B >= 0x20 && B != 0xFF) Out[Count++] = static_cast<char>(B);
+    bool Plain = true;  // nothing from 0x80 up
+    auto Filter = [&](std::uint8_t B) {
+        if (B >= 0x20 && B != 0xFF) Kept[Count++] = static_cast<char>(B);
+        Plain = Plain && B < 0x80;
+    };
+    // Eight bytes at a time while they are kept bytes followed by nothing but
+    // zero padding (the usual name field): copied whole, counted up to the
+    // padding. Byte by byte otherwise.
+    std::size_t At = 0;
+    for (; At + 8 <= Field.size(); At += 8) {
+        std::uint64_t Word;
+        std::memcpy(&Word, Field.data() + At, 8);
+        if (Word == 0) continue;
+        if constexpr (std::endian::native == std::endian::little) {
+            // The lowest flag of each is exact: the first byte below 0x20,
+            // and the first byte 0xFF.
+            const std::uint64_t Controls = (Word - Ones * 0x20) & ~Word & Highs;
+            const std::uint64_t Invalid = (~Word - Ones) & Word & Highs;
+            const int Length = Controls == 0 ? 8 : std::countr_zero(Controls) / 8;
+            const int FirstInvalid = Invalid == 0 ? 8 : std::countr_zero(Invalid) / 8;
+            if (FirstInvalid >= Length && (Length == 8 || Word >> (8 * Length) == 0)) {
+                std::memcpy(Kept + Count, &Word, 8);  // the padding past Length is ignored
+                Count += static_cast<std::size_t>(Length);
+                Plain = Plain && (Word & Highs) == 0;
+                continue;
+            }
+        }
+        for (std::size_t k = 0; k < 8; ++k) Filter(Field[At + k]);
+    }
+    for (; At < Field.size(); ++At) Filter(Field[At]);
+    if (Plain) {
+        std::memmove(Out, Kept, Count);
+        return Count;  // nothing to decode
+    }
 
     std::size_t Read = 0;
     std::size_t Written = 0;
     while (Read < Count) {
-        const auto Lead = static_cast<std::uint8_t>(Out[Read]);
+        const auto Lead = static_cast<std::uint8_t>(Kept[Read]);
         if (Lead < 0x80) {
-            Out[Written++] = Out[Read++];
+            // A run of ASCII, up to eight bytes at once.
+            std::uint64_t Word;
+            std::memcpy(&Word, Kept + Read, 8);
+            std::size_t Run = 1;
+            if constexpr (std::endian::native == std::endian::little) {
+                const std::uint64_t High = Word & Highs;
+                Run = std::min<std::size_t>(High == 0 ? 8 : std::countr_zero(High) / 8, Count - Read);
+                std::memcpy(Out + Written, &Word, 8);  // ends before Kept + Read
+            } else {
+                Out[Written] = static_cast<char>(Lead);
+            }
+            Read += Run;
+            Written += Run;
             continue;
         }
         // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
@@ -173,7 +270,7 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
         if (Read + Length > Count) return 0;
         std::uint32_t Code = Lead & 0x3F;
         for (std::size_t k = 1; k < Length; ++k) {
-            const auto Next = static_cast<std::uint8_t>(Out[Read + k]);
+            const auto Next = static_cast<std::uint8_t>(Kept[Read + k]);
             if ((Next & 0xC0) != 0x80) return 0;
             Code = (Code << 6) | (Next & 0x3F);
         }
@@ -202,36 +299,43 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
 
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= 0x20; }
 
-std::string LowerCase(const std::string& Text, TCharset Charset) {
-    std::string Folded;
-    Folded.reserve(Text.size());
+// The little-endian word at Bytes.
+std::uint16_t WordAt(const std::uint8_t* Bytes) { return static_cast<std::uint16_t>(Bytes[0] | Bytes[1] << 8); }
+
+std::string_view TrimmedView(std::string_view Text) {
+    while (!Text.empty() && IsBlank(Text.front())) Text.remove_prefix(1);
+    while (!Text.empty() && IsBlank(Text.back())) Text.remove_suffix(1);
+    return Text;
+}
+
+// Text with the letters of Windows-1252 in lower case. Each folded letter
+// takes as many bytes as the letter it replaces, in either character set;
+// only a byte that is no UTF-8 may grow (to two), which the buffer allows
+// for and TNameText then refuses.
+TNameText LowerCase(const TNameText& Text, TCharset Charset) {
+    std::array<char, 4 * TNameText::Capacity> Folded;
+    std::size_t Size = 0;
     if (Charset == TCharset::Windows1252) {
-        for (const char C : Text) {
-            const std::uint32_t Code = FromWindows1252(static_cast<unsigned char>(C));
-            const std::uint32_t Lower = FoldLetterCase(Code);
-            Folded.push_back(Lower == Code ? C : ToWindows1252(Lower));
-        }
-        return Folded;
+        for (const char C : Text) Folded[Size++] = Windows1252Lower[static_cast<unsigned char>(C)];
+    } else {
+        for (std::size_t At = 0; At < Text.size();)
+            Size = static_cast<std::size_t>(PutUtf8(Folded.data() + Size, FoldLetterCase(NextUtf8(Text, At))) -
+                                            Folded.data());
     }
-    for (std::size_t At = 0; At < Text.size();) AppendUtf8(Folded, FoldLetterCase(NextUtf8(Text, At)));
-    return Folded;
+    return TNameText(std::string_view(Folded.data(), Size));
 }
 
 }  // namespace
 
 std::string DecodeNameField(std::span<const std::uint8_t> Field, TCharset Charset) {
-    std::string Text(Field.size(), '\0');
+    std::string Text(Field.size() + DecodeRoom, '\0');
     Text.resize(DecodeInto(Field, Text.data(), Charset));
     return Text;
 }
 
-std::string TrimText(const std::string& Text) {
-    const auto First = std::find_if_not(Text.begin(), Text.end(), IsBlank);
-    const auto Last = std::find_if_not(Text.rbegin(), Text.rend(), IsBlank).base();
-    return First < Last ? std::string(First, Last) : std::string();
-}
+std::string TrimText(const std::string& Text) { return std::string(TrimmedView(Text)); }
 
-int CompareSortText(const std::string& A, const std::string& B) {
+int CompareSortText(std::string_view A, std::string_view B) {
     auto Upper = [](char C) {
         const auto U = static_cast<unsigned char>(C);
         return U >= 'a' && U <= 'z' ? U - 0x20 : U;
@@ -274,9 +378,9 @@ namespace {
 // The quicksort the exported channel orders depend on: the order in which
 // equal channels come out is part of the output, so neither the pivot choice
 // nor the partitioning may change.
-template <typename List, typename Get, typename Compare>
-void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, Get ChannelOf, Compare Cmp) {
-    auto At = [&](std::ptrdiff_t Index) -> const TChannel& { return *ChannelOf(Items[static_cast<std::size_t>(Index)]); };
+template <typename Compare>
+void QuickSort(std::vector<TChannel*>& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, Compare Cmp) {
+    auto At = [&](std::ptrdiff_t Index) -> const TChannel& { return *Items[static_cast<std::size_t>(Index)]; };
     std::ptrdiff_t I = 0;
     do {
         I = Lo;
@@ -291,23 +395,22 @@ void QuickSort(List& Items, std::ptrdiff_t Lo, std::ptrdiff_t Hi, Get ChannelOf,
                 --J;
             }
         } while (I <= J);
-        if (Lo < J) QuickSort(Items, Lo, J, ChannelOf, Cmp);
+        if (Lo < J) QuickSort(Items, Lo, J, Cmp);
         Lo = I;
     } while (I < Hi);
 }
 
-template <typename List, typename Get>
-void SortList(List& Items, int Order, Get ChannelOf) {
+void SortList(std::vector<TChannel*>& Items, int Order) {
     if (Items.empty()) return;
     const auto Hi = static_cast<std::ptrdiff_t>(Items.size()) - 1;
     if (Order == BY_NAME || Order == BY_FREQUENCY || Order == BY_PACKAGE) {
-        QuickSort(Items, 0, Hi, ChannelOf, [Order](const TChannel& A, const TChannel& B) {
+        QuickSort(Items, 0, Hi, [Order](const TChannel& A, const TChannel& B) {
             return CompareChannels(A, B, Order);
         });
     } else {
         // The other orders compare the pay-TV flag alone (the SQL dump sorts
         // this way); the same steps with the comparison inlined.
-        QuickSort(Items, 0, Hi, ChannelOf, [](const TChannel& A, const TChannel& B) {
+        QuickSort(Items, 0, Hi, [](const TChannel& A, const TChannel& B) {
             return static_cast<int>(A.PayTV) - static_cast<int>(B.PayTV);
         });
     }
@@ -316,41 +419,37 @@ void SortList(List& Items, int Order, Get ChannelOf) {
 }  // namespace
 
 TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator, TCharset Charset)
-    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()),
-      FDecimalSeparator(DecimalSeparator),
-      FCharset(Charset) {
-    FPackages.emplace_back("-");
-    FFoldedPackages.emplace_back("-");
+    : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
+    FPackageIndex.reserve(64);
+    AddPackage("-");
     LoadFromFile(FileName);
 }
 
 TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator, TCharset Charset)
-    : FImage(std::make_unique<std::array<std::uint8_t, CxfFileSize>>()),
-      FDecimalSeparator(DecimalSeparator),
-      FCharset(Charset) {
-    FPackages.emplace_back("-");
-    FFoldedPackages.emplace_back("-");
-    LoadFromImage(Image);
+    : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
+    FPackageIndex.reserve(64);
+    AddPackage("-");
+    if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    Parse(Image.data());
 }
 
 TCxfFile::~TCxfFile() = default;
 
 void TCxfFile::LoadFromFile(const std::string& FileName) {
     if (FileName.empty()) throw EInOutError("Invalid filename", 123);
-    const std::size_t Done = ReadFileStart(FileName, *FImage);
+    // Read only while parsing: nothing keeps the image once the records exist.
+    const auto Image = std::make_unique_for_overwrite<std::uint8_t[]>(CxfFileSize);
+    const std::size_t Done = ReadFileStart(FileName, std::span(Image.get(), CxfFileSize));
     if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
-    Parse();
+    Parse(Image.get());
 }
 
-void TCxfFile::LoadFromImage(std::span<const std::uint8_t> Image) {
-    if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
-    std::copy_n(Image.begin(), CxfFileSize, FImage->begin());
-    Parse();
-}
-
-void TCxfFile::Parse() {
+void TCxfFile::Parse(const std::uint8_t* Image) {
+    FImage = Image;
     Cursor = 0;
-    if (ReadName(4) != "CXF2") return;
+    const bool Known = DecodeNameField(std::span(FImage, 4), FCharset) == "CXF2";
+    Cursor = 4;
+    if (!Known) return;
 
     const std::uint32_t SatelliteOffset = ReadDWord();
     const std::uint32_t TransponderOffset = ReadDWord();
@@ -365,8 +464,10 @@ void TCxfFile::Parse() {
     Check(TransponderOffset, TransponderCount, TransponderRecordSize, "Transpondertabelle");
     Check(ChannelOffset, ChannelCount, ChannelRecordSize, "Kanaltabelle");
 
-    FSatellites.reserve(SatelliteCount);
-    FTransponders.reserve(TransponderCount);
+    // Records never move once read: transponders point at satellites,
+    // channels at transponders, and the HTML export at channels.
+    FSatelliteRecords.reserve(SatelliteCount);
+    FTransponderRecords.reserve(TransponderCount);
     FChannels.reserve(ChannelCount);
 
     SatelliteCounter = 1;
@@ -381,10 +482,18 @@ void TCxfFile::Parse() {
     LastSatellite = nullptr;
     Cursor = ChannelOffset;
     for (int i = 0; i < ChannelCount; ++i, ++ChannelCounter) ReadChannel();
+    FImage = nullptr;
+
+    auto Addresses = [](auto& Records, auto& Pointers) {
+        Pointers.reserve(Records.size());
+        for (auto& Record : Records) Pointers.push_back(&Record);
+    };
+    Addresses(FSatelliteRecords, FSatellites);
+    Addresses(FTransponderRecords, FTransponders);
 }
 
 std::uint8_t TCxfFile::ReadByte() {
-    return (*FImage)[Cursor++];
+    return FImage[Cursor++];
 }
 
 std::uint16_t TCxfFile::ReadWord() {
@@ -399,26 +508,20 @@ std::uint32_t TCxfFile::ReadDWord() {
     return Low | (High << 16);
 }
 
-std::string TCxfFile::ReadName(std::size_t Size) {
-    const std::span<const std::uint8_t> Field(FImage->data() + Cursor, Size);
-    Cursor += Size;
-    return DecodeNameField(Field, FCharset);
-}
-
-std::string TCxfFile::ReadRecordName() {
-    std::array<char, NameFieldSize> Text;
-    std::size_t Last = DecodeInto(std::span(FImage->data() + Cursor, NameFieldSize), Text.data(), FCharset);
+TNameText TCxfFile::ReadRecordName() {
+    std::array<char, NameFieldSize + DecodeRoom> Text{};
+    std::size_t Last = DecodeInto(std::span(FImage + Cursor, NameFieldSize), Text.data(), FCharset);
     Cursor += NameFieldSize;
     // Blanks and controls are single bytes in both character sets.
     std::size_t First = 0;
     while (First < Last && IsBlank(Text[First])) ++First;
     while (Last > First && IsBlank(Text[Last - 1])) --Last;
     const std::string_view Trimmed(Text.data() + First, Last - First);
-    return std::string(Trimmed.substr(0, CutLength(Trimmed, NameMaxLength, FCharset)));
+    return TNameText(Trimmed.substr(0, CutLength(Trimmed, NameMaxLength, FCharset)));
 }
 
 void TCxfFile::ReadSatellite() {
-    auto Satellite = std::make_unique<TSatellite>();
+    TSatellite* Satellite = &FSatelliteRecords.emplace_back();
     Satellite->Name = ReadRecordName();
     Satellite->SanitisedName = SanitiseName(Satellite->Name, FCharset);
     const std::uint16_t PositionWord = ReadWord();
@@ -429,61 +532,73 @@ void TCxfFile::ReadSatellite() {
     ReadWord();
     for (int i = 0; i < 4; ++i) ReadDWord();
     Satellite->Number = static_cast<std::uint8_t>(SatelliteCounter & 0xFF);
-    FSatellites.push_back(std::move(Satellite));
 }
 
 void TCxfFile::ReadTransponder() {
-    auto Transponder = std::make_unique<TTransponder>();
-    const std::uint16_t First = ReadWord();
+    TTransponder* Transponder = &FTransponderRecords.emplace_back();
+    const std::uint8_t* Record = FImage + Cursor;
+    Cursor += TransponderRecordSize;
+    const std::uint16_t First = WordAt(Record);
     Transponder->Frequency = First & 0x3FFF;
     Transponder->Polarisation = static_cast<std::uint8_t>(First >> 14);
-    Transponder->Symbolrate = ReadWord();
-    Transponder->SatelliteIndex = ReadByte();
-    if (Transponder->SatelliteIndex < FSatellites.size())
-        Transponder->Satellite = FSatellites[Transponder->SatelliteIndex].get();
-    Transponder->UF = (ReadByte() & 0x01) != 0;
-    Transponder->OriginalNetworkID = ReadWord();
-    Transponder->TransportStreamID = ReadWord();
+    Transponder->Symbolrate = WordAt(Record + 2);
+    Transponder->SatelliteIndex = Record[4];
+    if (Transponder->SatelliteIndex < FSatelliteRecords.size())
+        Transponder->Satellite = &FSatelliteRecords[Transponder->SatelliteIndex];
+    Transponder->UF = (Record[5] & 0x01) != 0;
+    Transponder->OriginalNetworkID = WordAt(Record + 6);
+    Transponder->TransportStreamID = WordAt(Record + 8);
     Transponder->Number = TransponderCounter;
-    FTransponders.push_back(std::move(Transponder));
 }
 
 void TCxfFile::ReadChannel() {
-    auto Channel = std::make_unique<TChannel>();
-    const std::uint16_t First = ReadWord();
-    Channel->VideoPID = First & 0x1FFF;
-    Channel->UF = (First & 0x3000) != 0;
-    Channel->AudioPID = ReadWord() & 0x1FFF;
-    Channel->PCRPID = ReadWord() & 0x1FFF;
-    Channel->TeletextPID = ReadWord() & 0x1FFF;
-    Channel->ServiceID = ReadWord();
-    Channel->TransponderIndex = ReadWord() & 0x03FF;
+    const std::uint8_t* Record = FImage + Cursor;
+    Cursor += 12;  // to the name
+    // Built in place when kept, that is when it has its transponder.
+    const std::uint16_t TransponderIndex = WordAt(Record + 10) & 0x03FF;
+    const bool Kept = TransponderIndex < FTransponderRecords.size();
+    TChannel Dropped;
+    TChannel& Channel = Kept ? NewChannel() : Dropped;
+    const std::uint16_t First = WordAt(Record);
+    Channel.VideoPID = First & 0x1FFF;
+    Channel.UF = (First & 0x3000) != 0;
+    Channel.AudioPID = WordAt(Record + 2) & 0x1FFF;
+    Channel.PCRPID = WordAt(Record + 4) & 0x1FFF;
+    Channel.TeletextPID = WordAt(Record + 6) & 0x1FFF;
+    Channel.ServiceID = WordAt(Record + 8);
+    Channel.TransponderIndex = TransponderIndex;
+    if (Kept) Channel.Transponder = &FTransponderRecords[TransponderIndex];
 
-    if (Channel->TransponderIndex < FTransponders.size())
-        Channel->Transponder = FTransponders[Channel->TransponderIndex].get();
-
-    if (Channel->Transponder != nullptr && Channel->Transponder->Satellite != LastSatellite) {
+    if (Channel.Transponder != nullptr && Channel.Transponder->Satellite != LastSatellite) {
         CurrentPayTV = false;
         CurrentPackage = 0;
-        LastSatellite = Channel->Transponder->Satellite;
+        LastSatellite = Channel.Transponder->Satellite;
     }
 
-    Channel->Name = ReadRecordName();
+    Channel.Name = ReadRecordName();
 
-    const std::string& Name = Channel->Name;
+    const std::string_view Name = Channel.Name;
     if (Name.size() >= 2 && Name.front() == '<' && Name.back() == '>') {
-        std::string Package = TrimText(Name.substr(1, Name.size() - 2));
+        std::string_view Package = TrimmedView(Name.substr(1, Name.size() - 2));
         CurrentPayTV = !Package.empty() && Package.front() == '$';
-        if (CurrentPayTV) Package = TrimText(Package.substr(1));
+        if (CurrentPayTV) Package = TrimmedView(Package.substr(1));
         CurrentPackage = AddPackage(Package);
     }
 
-    Channel->Number = ChannelCounter;
-    Channel->PackageID = static_cast<std::uint16_t>(CurrentPackage);
-    Channel->PackageName = CutText(FPackages[static_cast<std::size_t>(CurrentPackage)], NameMaxLength, FCharset);
-    Channel->PayTV = CurrentPayTV;
+    Channel.Number = ChannelCounter;
+    Channel.PackageID = static_cast<std::uint16_t>(CurrentPackage);
+    // A package holds at most NameFieldSize bytes, so never more than
+    // NameMaxLength characters: its name is copied whole.
+    static_assert(TNameText::Capacity <= NameMaxLength);
+    Channel.PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)];
+    Channel.PayTV = CurrentPayTV;
+}
 
-    if (Channel->Transponder != nullptr) FChannels.push_back(std::move(Channel));
+TChannel& TCxfFile::NewChannel() {
+    if (FChannels.size() % ChannelBlockSize == 0) FChannelBlocks.push_back(std::make_unique<TChannel[]>(ChannelBlockSize));
+    TChannel* Channel = &FChannelBlocks.back()[FChannels.size() % ChannelBlockSize];
+    FChannels.push_back(Channel);
+    return *Channel;
 }
 
 TSatellite& TCxfFile::GetSatellite(int Index) const {
@@ -504,19 +619,17 @@ TChannel& TCxfFile::GetChannel(int Index) const {
     return *FChannels[static_cast<std::size_t>(Index)];
 }
 
-int TCxfFile::AddPackage(const std::string& Name) {
-    std::string Folded = LowerCase(Name, FCharset);
-    for (std::size_t i = 0; i < FFoldedPackages.size(); ++i)
-        if (FFoldedPackages[i] == Folded) return static_cast<int>(i);
-    FPackages.push_back(Name);
-    FFoldedPackages.push_back(std::move(Folded));
-    return static_cast<int>(FPackages.size() - 1);
+int TCxfFile::AddPackage(std::string_view Name) {
+    const TNameText Package(Name);  // refuses more than a name field holds
+    // The first package whose folded name matches keeps the index.
+    const auto [Entry, Added] =
+        FPackageIndex.try_emplace(LowerCase(Package, FCharset), static_cast<int>(FPackages.size()));
+    if (Added) FPackages.push_back(Package);
+    return Entry->second;
 }
 
-void TCxfFile::SortChannels(int Order) {
-    SortList(FChannels, Order, [](const std::unique_ptr<TChannel>& C) { return C.get(); });
-}
+void TCxfFile::SortChannels(int Order) { SortList(FChannels, Order); }
 
 void TCxfFile::SortSatelliteChannels(int SatelliteIndex, int Order) {
-    SortList(GetSatellite(SatelliteIndex).Channels, Order, [](TChannel* C) { return C; });
+    SortList(GetSatellite(SatelliteIndex).Channels, Order);
 }

@@ -9,6 +9,8 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // Size of the part of a .cxf file that is read; everything is parsed from it.
@@ -61,14 +63,58 @@ public:
     using ECxfError::ECxfError;
 };
 
+// The text of one name, held inside its record so that a load allocates
+// nothing per name. It reads like a std::string_view and converts to
+// std::string. A decoded name field never grows, so NameFieldSize bytes hold
+// any name in either character set; longer text is refused.
+class TNameText {
+public:
+    static constexpr std::size_t Capacity = NameFieldSize;
+
+    constexpr TNameText() = default;
+    TNameText(std::string_view Text) { Assign(Text); }
+    TNameText(const char* Text) { Assign(Text); }
+    TNameText(const std::string& Text) { Assign(Text); }
+
+    operator std::string_view() const noexcept { return {FBytes.data(), FSize}; }
+    operator std::string() const { return std::string(FBytes.data(), FSize); }
+    std::string_view View() const noexcept { return *this; }
+
+    const char* data() const noexcept { return FBytes.data(); }
+    std::size_t size() const noexcept { return FSize; }
+    bool empty() const noexcept { return FSize == 0; }
+    char front() const noexcept { return FBytes[0]; }
+    char back() const noexcept { return FBytes[FSize - 1]; }
+    const char* begin() const noexcept { return FBytes.data(); }
+    const char* end() const noexcept { return FBytes.data() + FSize; }
+
+    friend bool operator==(const TNameText& A, const TNameText& B) noexcept { return A.View() == B.View(); }
+    friend bool operator==(const TNameText& A, std::string_view B) noexcept { return A.View() == B; }
+    friend bool operator==(const TNameText& A, const char* B) noexcept { return A.View() == B; }
+    friend bool operator==(const TNameText& A, const std::string& B) noexcept { return A.View() == B; }
+
+private:
+    friend struct TNameTextHash;
+    void Assign(std::string_view Text);
+
+    std::array<char, Capacity> FBytes{};  // zero past FSize
+    std::uint8_t FSize = 0;
+};
+
+// A hash of a name for the package index: the padded bytes as three words,
+// mixed by multiplication (names are short, so a byte loop costs more).
+struct TNameTextHash {
+    std::size_t operator()(const TNameText& Text) const noexcept;
+};
+
 struct TChannel;
 
 struct TSatellite {
-    std::string Name;  // in the database's character set, trimmed, at most 20 characters
+    TNameText Name;  // in the database's character set, trimmed, at most 20 characters
     std::uint16_t Position = 0;  // tenths of a degree, counted eastward
     bool UF = false;
     bool AC = false;
-    std::string SanitisedName;
+    TNameText SanitisedName;
     std::string PositionText;
     std::vector<TChannel*> Channels;  // not owning; filled by the HTML export
     std::uint8_t Number = 0;          // 1-based place in the satellite table
@@ -95,12 +141,12 @@ struct TChannel {
     std::uint16_t ServiceID = 0;
     std::uint16_t TransponderIndex = 0;
     TTransponder* Transponder = nullptr;  // never null for a channel in the database
-    std::string Name;
+    TNameText Name;
     std::string HtmlRow;  // the finished table row, written by the HTML export
     std::uint16_t Number = 0;  // 1-based place in the channel table, gaps included
     bool PayTV = false;
     std::uint16_t PackageID = 0;
-    std::string PackageName;
+    TNameText PackageName;
 };
 
 class TCxfFile;
@@ -149,7 +195,7 @@ std::string CutText(const std::string& Text, std::size_t MaxCharacters, TCharset
 std::string TrimText(const std::string& Text);
 
 // Byte-wise comparison with only a-z folded to A-Z; <0, 0 or >0.
-int CompareSortText(const std::string& A, const std::string& B);
+int CompareSortText(std::string_view A, std::string_view B);
 
 // <0 puts A before B under the sort order (0-9), >0 after it.
 int CompareChannels(const TChannel& A, const TChannel& B, int Order);
@@ -168,10 +214,13 @@ public:
     TCxfFile(const TCxfFile&) = delete;
     TCxfFile& operator=(const TCxfFile&) = delete;
 
-    const std::vector<std::unique_ptr<TSatellite>>& Satellites() const { return FSatellites; }
-    const std::vector<std::unique_ptr<TTransponder>>& Transponders() const { return FTransponders; }
-    const std::vector<std::unique_ptr<TChannel>>& Channels() const { return FChannels; }
-    const std::vector<std::string>& Packages() const { return FPackages; }
+    // The records in file order; Channels() in the order of the last
+    // SortChannels. The records themselves never move while the database
+    // lives, so pointers to them stay valid.
+    const std::vector<TSatellite*>& Satellites() const { return FSatellites; }
+    const std::vector<TTransponder*>& Transponders() const { return FTransponders; }
+    const std::vector<TChannel*>& Channels() const { return FChannels; }
+    const std::vector<TNameText>& Packages() const { return FPackages; }
     // The character set of every text in the database.
     TCharset Charset() const { return FCharset; }
 
@@ -182,36 +231,44 @@ public:
     // Index of the package that matches Name without regard to case (ASCII
     // and the letters of Windows-1252, in either character set); a new entry
     // is appended when none does.
-    int AddPackage(const std::string& Name);
+    int AddPackage(std::string_view Name);
 
     void SortChannels(int Order);
     void SortSatelliteChannels(int SatelliteIndex, int Order);
 
 private:
     void LoadFromFile(const std::string& FileName);
-    void LoadFromImage(std::span<const std::uint8_t> Image);
-    void Parse();
+    // Image holds at least CxfFileSize bytes; it is read only during Parse.
+    void Parse(const std::uint8_t* Image);
 
     std::uint8_t ReadByte();
     std::uint16_t ReadWord();
     std::uint32_t ReadDWord();
-    std::string ReadName(std::size_t Size);
-    std::string ReadRecordName();  // a 20-byte name, trimmed, at most 20 characters
+    TNameText ReadRecordName();  // a 20-byte name, trimmed, at most 20 characters
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
+    TChannel& NewChannel();  // the next kept channel, listed in Channels()
 
-    std::unique_ptr<std::array<std::uint8_t, CxfFileSize>> FImage;
     char FDecimalSeparator;
     TCharset FCharset;
 
-    std::vector<std::unique_ptr<TSatellite>> FSatellites;
-    std::vector<std::unique_ptr<TTransponder>> FTransponders;
-    std::vector<std::unique_ptr<TChannel>> FChannels;
-    std::vector<std::string> FPackages;
-    std::vector<std::string> FFoldedPackages;  // FPackages in lower case, for AddPackage
+    // Each list of records is reserved once, before its records are read.
+    std::vector<TSatellite> FSatelliteRecords;
+    std::vector<TTransponder> FTransponderRecords;
+    // Channels in blocks: a list of all of them would be large enough for
+    // allocators to map fresh pages for every load (the sanitizers' always).
+    static constexpr std::size_t ChannelBlockSize = 256;
+    std::vector<std::unique_ptr<TChannel[]>> FChannelBlocks;
+    std::vector<TSatellite*> FSatellites;
+    std::vector<TTransponder*> FTransponders;
+    std::vector<TChannel*> FChannels;
+    std::vector<TNameText> FPackages;
+    // Index of the first package per folded name, for AddPackage.
+    std::unordered_map<TNameText, int, TNameTextHash> FPackageIndex;
 
     // Reading state of one load.
+    const std::uint8_t* FImage = nullptr;
     std::size_t Cursor = 0;
     std::uint16_t SatelliteCounter = 0;
     std::uint16_t TransponderCounter = 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -36,20 +37,54 @@ inline void AppendUtf8(std::string& Out, char32_t Code) {
     for (const char* Byte = Bytes; Byte != End; ++Byte) Out.push_back(*Byte);
 }
 
+// The character of the well-formed UTF-8 sequence that starts at Text[At]
+// (no overlong form, no surrogate half, nothing above U+10FFFF); At moves
+// past it. Nothing when no such sequence starts there, and At stays.
+inline std::optional<char32_t> DecodeUtf8At(std::string_view Text, std::size_t& At) {
+    const auto Lead = static_cast<unsigned char>(Text[At]);
+    if (Lead < 0x80) {
+        ++At;
+        return Lead;
+    }
+    std::size_t Length = 0;
+    char32_t Code = 0;
+    char32_t Smallest = 0;
+    if ((Lead & 0xE0) == 0xC0) {
+        Length = 2, Code = Lead & 0x1F, Smallest = 0x80;
+    } else if ((Lead & 0xF0) == 0xE0) {
+        Length = 3, Code = Lead & 0x0F, Smallest = 0x800;
+    } else if ((Lead & 0xF8) == 0xF0) {
+        Length = 4, Code = Lead & 0x07, Smallest = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (Text.size() - At < Length) return std::nullopt;
+    for (std::size_t k = 1; k < Length; ++k) {
+        const auto Next = static_cast<unsigned char>(Text[At + k]);
+        if ((Next & 0xC0) != 0x80) return std::nullopt;
+        Code = Code << 6 | (Next & 0x3F);
+    }
+    if (Code < Smallest || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return std::nullopt;
+    At += Length;
+    return Code;
+}
+
+// The characters of Text; nothing when Text is not well-formed UTF-8.
+inline std::optional<std::u32string> DecodeUtf8(std::string_view Text) {
+    std::u32string Codes;
+    for (std::size_t At = 0; At < Text.size();) {
+        const std::optional<char32_t> Code = DecodeUtf8At(Text, At);
+        if (!Code) return std::nullopt;
+        Codes.push_back(*Code);
+    }
+    return Codes;
+}
+
 // The character that starts at Text[At]; At moves past it. Text from the
-// loader is always well formed; a byte that starts no complete sequence
+// loader is always well formed; a byte that starts no well-formed sequence
 // counts as a character of its own value, so nothing is skipped or read
 // past the end.
 inline char32_t NextUtf8(std::string_view Text, std::size_t& At) {
-    const auto Lead = static_cast<unsigned char>(Text[At++]);
-    const std::size_t Length = Lead >= 0xF0 && Lead < 0xF8 ? 4 : Lead >= 0xE0 ? 3 : Lead >= 0xC0 ? 2 : 1;
-    if (Length == 1 || Lead >= 0xF8 || At + Length - 1 > Text.size()) return Lead;
-    char32_t Code = Lead & (0x7F >> Length);
-    for (std::size_t k = 0; k + 1 < Length; ++k) {
-        const auto Next = static_cast<unsigned char>(Text[At + k]);
-        if ((Next & 0xC0) != 0x80) return Lead;
-        Code = Code << 6 | (Next & 0x3F);
-    }
-    At += Length - 1;
-    return Code;
+    if (const std::optional<char32_t> Code = DecodeUtf8At(Text, At)) return *Code;
+    return static_cast<unsigned char>(Text[At++]);
 }

@@ -24,6 +24,7 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
 #include "DirectoriesUnit.h"
+#include "Utf8Unit.h"
 
 namespace {
 
@@ -90,40 +91,6 @@ struct TRequest {
 };
 
 void Print(std::FILE* Stream, const std::string& Text) { std::fwrite(Text.data(), 1, Text.size(), Stream); }
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-// Nothing when Text is not UTF-8.
-std::optional<std::u32string> DecodeUtf8(std::string_view Text) {
-    std::u32string Codes;
-    std::size_t At = 0;
-    while (At < Text.size()) {
-        const auto Lead = static_cast<unsigned char>(Text[At]);
-        std::size_t Length = 1;
-        char32_t Code = Lead;
-        char32_t Smallest = 0;
-        if (Lead >= 0x80) {
-            if ((Lead & 0xE0) == 0xC0) {
-                Length = 2, Code = Lead & 0x1F, Smallest = 0x80;
-            } else if ((Lead & 0xF0) == 0xE0) {
-                Length = 3, Code = Lead & 0x0F, Smallest = 0x800;
-            } else if ((Lead & 0xF8) == 0xF0) {
-                Length = 4, Code = Lead & 0x07, Smallest = 0x10000;
-            } else {
-                return std::nullopt;
-            }
-            if (Text.size() - At < Length) return std::nullopt;
-            for (std::size_t k = 1; k < Length; ++k) {
-                const auto Next = static_cast<unsigned char>(Text[At + k]);
-                if ((Next & 0xC0) != 0x80) return std::nullopt;
-                Code = (Code << 6) | (Next & 0x3F);
-            }
-            if (Code < Smallest || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return std::nullopt;
-        }
-        Codes.push_back(Code);
-        At += Length;
-    }
-    return Codes;
-}
 
 // Usage line first, then what the program does, the options and the input.
 class THelpFormatter final : public CLI::Formatter {

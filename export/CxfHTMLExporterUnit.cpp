@@ -97,7 +97,7 @@ void AppendSortHeader(std::string& Out, const TSortHeader& Header, int PageOrder
 
 // The finished table row of one channel, shared by the three pages of its
 // satellite.
-std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, const std::string& PackageName,
+std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, std::string_view PackageName,
                      TCharset Charset) {
     const TTransponder& Transponder = *Channel.Transponder;
     std::string Row;
@@ -162,8 +162,8 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
     TCxfFile& Database = DatabaseOf(Options);
     const auto& Packages = Database.Packages();
 
-    for (const auto& Owned : Database.Channels()) {
-        TChannel& Channel = *Owned;
+    for (TChannel* Listed : Database.Channels()) {
+        TChannel& Channel = *Listed;
         if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) continue;
         if (Options.ExcludeChannelUF && Channel.UF) continue;
         // A channel needs its satellite's name, position and page.
@@ -189,7 +189,7 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     // A page without rows is never saved; nothing else would come of it.
     if (Satellite.Channels.empty()) return;
 
-    const std::string PagePrefix = Satellite.SanitisedName + "_(";
+    const std::string PagePrefix = std::string(Satellite.SanitisedName) + "_(";
 
     std::string HeaderRow = "\t\t\t<tr>";
     AppendSortHeader(HeaderRow, NameHeader, SortOrder, PagePrefix);

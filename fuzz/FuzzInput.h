@@ -80,20 +80,24 @@ inline std::array<std::uint8_t, HeaderSize> EncodeWork(const TWork& Work) {
 }
 
 // The image behind the header: a short one overlays an image of empty slots,
-// a long one is cut.
-inline std::vector<std::uint8_t> ImageOf(std::span<const std::uint8_t> Input) {
+// a long one is cut. The bytes live in one buffer that the next input
+// overwrites, so an input costs no allocation of its own.
+inline std::span<const std::uint8_t> ImageOf(std::span<const std::uint8_t> Input) {
     static const std::vector<std::uint8_t> Empty = testsupport::CxfImageBuilder().Bytes();
-    std::vector<std::uint8_t> Image = Empty;
+    static std::vector<std::uint8_t> Image(Empty.size());
     const auto Body = Input.subspan(std::min(Input.size(), HeaderSize));
-    std::copy_n(Body.begin(), std::min(Body.size(), Image.size()), Image.begin());
+    const std::size_t Copied = std::min(Body.size(), Image.size());
+    std::copy_n(Body.begin(), Copied, Image.begin());
+    std::copy(Empty.begin() + static_cast<std::ptrdiff_t>(Copied), Empty.end(),
+              Image.begin() + static_cast<std::ptrdiff_t>(Copied));
     return Image;
 }
 
 // Null when the loader rejects the table offsets; every other exception is a
 // finding and leaves the target.
-inline std::unique_ptr<TCxfFile> Load(const std::vector<std::uint8_t>& Image, const TWork& Work) {
+inline std::unique_ptr<TCxfFile> Load(std::span<const std::uint8_t> Image, const TWork& Work) {
     try {
-        return std::make_unique<TCxfFile>(std::span<const std::uint8_t>(Image), Work.DecimalSeparator, Work.Charset);
+        return std::make_unique<TCxfFile>(Image, Work.DecimalSeparator, Work.Charset);
     } catch (const ECorruptFileError&) {
         return nullptr;
     }

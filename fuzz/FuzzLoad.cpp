@@ -86,7 +86,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
         const TTransponder& Transponder = *Transponders[i];
         if (Transponder.Number != i + 1) Violated("transponder number", "");
         const TSatellite* Expected =
-            Transponder.SatelliteIndex < SatelliteCount ? Satellites[Transponder.SatelliteIndex].get() : nullptr;
+            Transponder.SatelliteIndex < SatelliteCount ? Satellites[Transponder.SatelliteIndex] : nullptr;
         if (Transponder.Satellite != Expected) Violated("transponder's satellite", "");
     }
     for (std::size_t i = 1; i < Packages.size(); ++i) CheckName(Packages[i], Charset, "package name");
@@ -97,7 +97,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
         if (Channel.Number <= Previous || Channel.Number > ChannelCount) Violated("channel numbers", Channel.Name);
         Previous = Channel.Number;
         if (Channel.TransponderIndex >= TransponderCount ||
-            Channel.Transponder != Transponders[Channel.TransponderIndex].get())
+            Channel.Transponder != Transponders[Channel.TransponderIndex])
             Violated("channel without its transponder", Channel.Name);
         if (Channel.PackageID >= Packages.size()) Violated("package ID", Channel.Name);
         if (Channel.PackageName != Cut(Packages[Channel.PackageID], NameMaxLength, Charset))
@@ -111,7 +111,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     const std::span<const std::uint8_t> Input(Data, Size);
     fuzzcxf::TWork Work = fuzzcxf::DecodeWork(Input);
-    const std::vector<std::uint8_t> Image = fuzzcxf::ImageOf(Input);
+    const std::span<const std::uint8_t> Image = fuzzcxf::ImageOf(Input);
     const std::unique_ptr<TCxfFile> File = fuzzcxf::Load(Image, Work);
     if (File) CheckDatabase(*File, Image, Work.Charset);
     return 0;

@@ -94,7 +94,7 @@ TEST(ChannelSort, PackageOrderGroupsByPackageName) {
 TEST(ChannelSort, SatelliteListsSortInPlaceAndEmptyListsAreFine) {
     auto File = Database({{"b"}, {"a"}, {"c"}});
     TSatellite& Sat = File->GetSatellite(0);
-    for (const auto& C : File->Channels()) Sat.Channels.push_back(C.get());
+    for (TChannel* C : File->Channels()) Sat.Channels.push_back(C);
     File->SortSatelliteChannels(0, BY_NAME);
     ASSERT_EQ(Sat.Channels.size(), 3u);
     EXPECT_EQ(Sat.Channels[0]->Name, "a");
@@ -154,6 +154,31 @@ TEST(Packages, Utf8AddPackageFoldsTheSameLetters) {
     EXPECT_EQ(File->AddPackage("ČT"), 4);
     EXPECT_EQ(File->AddPackage("čt"), 5);
     EXPECT_EQ(File->AddPackage("ČT"), 4);
+}
+
+// Every channel its own marker: the package list at its longest, each marker
+// found again by its folded name.
+TEST(Packages, EveryChannelAMarkerOfItsOwn) {
+    auto File = LoadImage(MarkerImage());
+    ASSERT_EQ(File->Packages().size(), ChannelCount + 1u);
+    for (TChannel* C : File->Channels()) {
+        EXPECT_EQ(C->PackageID, C->Number);
+        EXPECT_EQ(C->PayTV, C->Number % 2 == 0);
+        const std::string Upper = "PAKET NUMMER " + std::string(C->PackageName.View().substr(13));
+        EXPECT_EQ(File->AddPackage(Upper), C->PackageID) << Upper;
+    }
+}
+
+// Names live inside their records; text a name field cannot hold is refused
+// rather than cut.
+TEST(Packages, NameTextHoldsAFieldAndNoMore) {
+    EXPECT_EQ(TNameText(std::string(NameFieldSize, 'x')).size(), NameFieldSize);
+    EXPECT_THROW(TNameText(std::string(NameFieldSize + 1, 'x')), std::length_error);
+    EXPECT_THROW(LoadImage(CxfImageBuilder())->AddPackage(std::string(NameFieldSize + 1, 'p')), std::length_error);
+    // Bytes that are no UTF-8 count as characters of their own value, which
+    // take two bytes each when folded.
+    EXPECT_THROW(LoadImage(CxfImageBuilder(), ',', TCharset::Utf8)->AddPackage(std::string(NameFieldSize, '\xC3')),
+                 std::length_error);
 }
 
 TEST(Lookups, IndexOutsideTheListFails) {

@@ -245,7 +245,7 @@ std::vector<PackageResult> LoadMarkers(const std::vector<MarkerCase>& Channels,
         EXPECT_EQ(C->PackageName, File->Packages().at(C->PackageID));
         Result.push_back({C->Name, C->PackageName, C->PayTV});
     }
-    if (Packages) *Packages = File->Packages();
+    if (Packages) Packages->assign(File->Packages().begin(), File->Packages().end());
     return Result;
 }
 

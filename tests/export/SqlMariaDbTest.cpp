@@ -270,7 +270,7 @@ std::vector<std::string> TransponderRows(const TCxfFile& Db, const std::optional
 std::vector<std::string> ChannelRows(const TCxfFile& Db, const std::optional<std::vector<int>>& Ids) {
     std::vector<const TChannel*> ById;
     for (const auto& C : Db.Channels())
-        if (!Ids || std::find(Ids->begin(), Ids->end(), C->Number) != Ids->end()) ById.push_back(C.get());
+        if (!Ids || std::find(Ids->begin(), Ids->end(), C->Number) != Ids->end()) ById.push_back(C);
     std::sort(ById.begin(), ById.end(), [](auto* A, auto* B) { return A->Number < B->Number; });
     std::vector<std::string> Rows;
     for (const TChannel* C : ById)

@@ -167,4 +167,17 @@ CxfImageBuilder MaximalImage() {
     return B;
 }
 
+CxfImageBuilder MarkerImage() {
+    CxfImageBuilder B = MaximalImage();
+    for (int Record = 0; Record < ChannelCount; ++Record) {
+        std::string Number = std::to_string(Record);
+        Number.insert(0, 4 - Number.size(), '0');
+        // Pay-TV and free markers alternate; case differs from channel to
+        // channel so that only the folded comparison tells them apart.
+        const std::string Name = (Record % 2 ? "<$Paket Nummer " : "<PAKET nummer ") + Number + ">";
+        B.Channel(Record, {.Name = Name, .TransponderWord = static_cast<std::uint16_t>(Record % TransponderCount)});
+    }
+    return B;
+}
+
 }  // namespace testsupport

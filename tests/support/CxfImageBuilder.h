@@ -110,4 +110,9 @@ namespace testsupport {
 // satellite and names that need escaping in every format.
 CxfImageBuilder MaximalImage();
 
+// The worst case for the package list: the satellites and transponders of
+// MaximalImage, and every one of the 2500 channels a package marker with a
+// name of its own, alike up to its last characters.
+CxfImageBuilder MarkerImage();
+
 }  // namespace testsupport
