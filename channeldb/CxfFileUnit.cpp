@@ -438,7 +438,9 @@ TCxfFile::~TCxfFile() = default;
 void TCxfFile::LoadFromFile(const std::string& FileName) {
     if (FileName.empty()) throw EInOutError("Invalid filename", 123);
     // Read only while parsing: nothing keeps the image once the records exist.
-    const auto Image = std::make_unique_for_overwrite<std::uint8_t[]>(CxfFileSize);
+    // Not zeroed first: the read fills it. (A plain new[], since the
+    // WebAssembly build's library lacks make_unique_for_overwrite.)
+    const std::unique_ptr<std::uint8_t[]> Image(new std::uint8_t[CxfFileSize]);
     const std::size_t Done = ReadFileStart(FileName, std::span(Image.get(), CxfFileSize));
     if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
     Parse(Image.get());
