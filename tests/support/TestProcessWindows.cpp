@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 #include <map>
 
@@ -58,12 +59,22 @@ std::wstring EnvironmentBlock(const std::vector<std::pair<std::string, std::stri
     return Block + L'\0';
 }
 
+// A program that could not be started leaves no output of its own, so the
+// test's log must say which step failed and why.
+void ReportFailure(const char* Step, const std::wstring& Subject) {
+    const DWORD Code = ::GetLastError();
+    std::fprintf(stderr, "RunProgram: %s failed for \"%s\": error %lu, %s\n", Step, Utf8FromWide(Subject).c_str(),
+                 static_cast<unsigned long>(Code), SystemErrorMessage(Code).c_str());
+}
+
 HANDLE OpenStream(const fs::path& Path, bool ForWriting) {
     SECURITY_ATTRIBUTES Inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     const std::wstring Name = Path.empty() ? std::wstring(L"NUL") : Path.wstring();
-    return ::CreateFileW(Name.c_str(), ForWriting ? GENERIC_WRITE : GENERIC_READ,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, &Inherit, ForWriting ? CREATE_ALWAYS : OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE Handle = ::CreateFileW(Name.c_str(), ForWriting ? GENERIC_WRITE : GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, &Inherit,
+                                       ForWriting ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (Handle == INVALID_HANDLE_VALUE) ReportFailure("CreateFileW", Name);
+    return Handle;
 }
 
 }  // namespace
@@ -91,10 +102,16 @@ int RunProgram(const std::vector<std::string>& Args, const TProcessFiles& Files)
         In != INVALID_HANDLE_VALUE && Out != INVALID_HANDLE_VALUE && Err != INVALID_HANDLE_VALUE &&
         ::CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
                          Environment.data(), WorkDir.empty() ? nullptr : WorkDir.c_str(), &Startup, &Process);
+    if (!Started && In != INVALID_HANDLE_VALUE && Out != INVALID_HANDLE_VALUE && Err != INVALID_HANDLE_VALUE)
+        ReportFailure("CreateProcessW", CommandLine);
     DWORD Exit = static_cast<DWORD>(-1);
     if (Started) {
-        ::WaitForSingleObject(Process.hProcess, INFINITE);
-        if (!::GetExitCodeProcess(Process.hProcess, &Exit)) Exit = static_cast<DWORD>(-1);
+        if (::WaitForSingleObject(Process.hProcess, INFINITE) != WAIT_OBJECT_0)
+            ReportFailure("WaitForSingleObject", CommandLine);
+        if (!::GetExitCodeProcess(Process.hProcess, &Exit)) {
+            ReportFailure("GetExitCodeProcess", CommandLine);
+            Exit = static_cast<DWORD>(-1);
+        }
         ::CloseHandle(Process.hThread);
         ::CloseHandle(Process.hProcess);
     }
