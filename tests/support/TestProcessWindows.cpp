@@ -98,12 +98,13 @@ int RunProgram(const std::vector<std::string>& Args, const TProcessFiles& Files)
     Startup.hStdError = Err;
     PROCESS_INFORMATION Process{};
     const std::wstring WorkDir = Files.WorkDir.wstring();
+    // A stream that could not be opened has been reported already.
+    const bool StreamsOpen = In != INVALID_HANDLE_VALUE && Out != INVALID_HANDLE_VALUE && Err != INVALID_HANDLE_VALUE;
     const bool Started =
-        In != INVALID_HANDLE_VALUE && Out != INVALID_HANDLE_VALUE && Err != INVALID_HANDLE_VALUE &&
+        StreamsOpen &&
         ::CreateProcessW(nullptr, CommandLine.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT,
                          Environment.data(), WorkDir.empty() ? nullptr : WorkDir.c_str(), &Startup, &Process);
-    if (!Started && In != INVALID_HANDLE_VALUE && Out != INVALID_HANDLE_VALUE && Err != INVALID_HANDLE_VALUE)
-        ReportFailure("CreateProcessW", CommandLine);
+    if (StreamsOpen && !Started) ReportFailure("CreateProcessW", CommandLine);
     DWORD Exit = static_cast<DWORD>(-1);
     if (Started) {
         if (::WaitForSingleObject(Process.hProcess, INFINITE) != WAIT_OBJECT_0)
