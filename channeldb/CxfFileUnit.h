@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Size of the part of a .cxf file that is read; everything is parsed from it.
@@ -95,6 +94,7 @@ public:
 
 private:
     friend struct TNameTextHash;
+    friend struct TNameTextEqual;
     void Assign(std::string_view Text);
 
     std::array<char, Capacity> FBytes{};  // zero past FSize
@@ -102,9 +102,15 @@ private:
 };
 
 // A hash of a name for the package index: the padded bytes as three words,
-// mixed by multiplication (names are short, so a byte loop costs more).
+// mixed by multiplication (names are short, so a byte loop costs more). Its
+// high bits are the well mixed ones: a table takes its slot from them.
 struct TNameTextHash {
-    std::size_t operator()(const TNameText& Text) const noexcept;
+    std::uint64_t operator()(const TNameText& Text) const noexcept;
+};
+
+// Equality of two names as whole padded words, without a call to memcmp.
+struct TNameTextEqual {
+    bool operator()(const TNameText& A, const TNameText& B) const noexcept;
 };
 
 struct TChannel;
@@ -249,6 +255,7 @@ private:
     void ReadTransponder();
     void ReadChannel();
     TChannel& NewChannel();  // the next kept channel, listed in Channels()
+    void GrowPackageIndex();  // doubles FPackageSlots and places every package anew
 
     char FDecimalSeparator;
     TCharset FCharset;
@@ -264,8 +271,14 @@ private:
     std::vector<TTransponder*> FTransponders;
     std::vector<TChannel*> FChannels;
     std::vector<TNameText> FPackages;
-    // Index of the first package per folded name, for AddPackage.
-    std::unordered_map<TNameText, int, TNameTextHash> FPackageIndex;
+    // The index of AddPackage: FPackages' names folded, and an open-addressing
+    // table over them, each slot a package's index + 1 (0 for free). It holds
+    // 2^FPackageSlotBits slots, at most half of them in use, so a file with a
+    // package on every channel costs a few reallocations rather than a node
+    // each.
+    std::vector<TNameText> FFoldedPackages;
+    std::vector<std::uint32_t> FPackageSlots;
+    int FPackageSlotBits = 0;
 
     // Reading state of one load.
     const std::uint8_t* FImage = nullptr;
