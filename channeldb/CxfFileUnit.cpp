@@ -171,21 +171,28 @@ std::size_t CutLength(std::string_view Text, std::size_t MaxCharacters, TCharset
     return Text.size();
 }
 
+// SanitiseName into Out, which has room for Text.size() bytes; returns the
+// length.
+std::size_t SanitiseInto(std::string_view Text, TCharset Charset, char* Out) {
+    std::size_t Size = 0;
+    for (const char C : Text) {
+        // The lead byte of a UTF-8 character already gave its "_".
+        if (Charset == TCharset::Utf8 && IsContinuationByte(C)) continue;
+        const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
+        Out[Size++] = Keep ? C : '_';
+    }
+    return Size;
+}
+
 }  // namespace
 
 std::string CutText(const std::string& Text, std::size_t MaxCharacters, TCharset Charset) {
     return Text.substr(0, CutLength(Text, MaxCharacters, Charset));
 }
 
-std::string SanitiseName(const std::string& Text, TCharset Charset) {
-    std::string Result;
-    Result.reserve(Text.size());
-    for (const char C : Text) {
-        // The lead byte of a UTF-8 character already gave its "_".
-        if (Charset == TCharset::Utf8 && IsContinuationByte(C)) continue;
-        const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
-        Result.push_back(Keep ? C : '_');
-    }
+std::string SanitiseName(std::string_view Text, TCharset Charset) {
+    std::string Result(Text.size(), '\0');
+    Result.resize(SanitiseInto(Text, Charset, Result.data()));
     return Result;
 }
 
@@ -570,14 +577,17 @@ TNameText TCxfFile::ReadRecordName() {
     std::size_t First = 0;
     while (First < Last && IsBlank(Text[First])) ++First;
     while (Last > First && IsBlank(Text[Last - 1])) --Last;
-    const std::string_view Trimmed(Text.data() + First, Last - First);
-    return TNameText(Trimmed.substr(0, CutLength(Trimmed, NameMaxLength, FCharset)));
+    // Decoding never makes a field longer, so the name needs no cut.
+    static_assert(NameFieldSize <= NameMaxLength);
+    return TNameText(std::string_view(Text.data() + First, Last - First));
 }
 
 void TCxfFile::ReadSatellite() {
     TSatellite* Satellite = &FSatelliteRecords.emplace_back();
     Satellite->Name = ReadRecordName();
-    Satellite->SanitisedName = SanitiseName(Satellite->Name, FCharset);
+    std::array<char, TNameText::Capacity> Sanitised;  // as SanitiseName, without a string in between
+    Satellite->SanitisedName =
+        TNameText(std::string_view(Sanitised.data(), SanitiseInto(Satellite->Name, FCharset, Sanitised.data())));
     const std::uint16_t PositionWord = ReadWord();
     Satellite->Position = PositionWord & 0x0FFF;
     Satellite->UF = (PositionWord & 0x1000) != 0;

@@ -180,7 +180,7 @@ char LocaleDecimalSeparator();
 
 // Every character other than 0-9, A-Z and a-z becomes one "_", so the
 // result has as many bytes as Text has characters.
-std::string SanitiseName(const std::string& Text, TCharset Charset = TCharset::Windows1252);
+std::string SanitiseName(std::string_view Text, TCharset Charset = TCharset::Windows1252);
 
 // The display text of an orbital position in tenths of a degree, for
 // example "19,2\xB0 0" (east) or "0,8\xB0 W" (west). DecimalSeparator is a

@@ -37,7 +37,8 @@ NOT_TRACED int Utf8Length(std::string_view Text) {
 
 // The first Max characters of Text.
 NOT_TRACED std::string_view Cut(std::string_view Text, std::size_t Max, TCharset Charset) {
-    if (Charset == TCharset::Windows1252) return Text.substr(0, Max);
+    // No more bytes than Max means no more characters either.
+    if (Charset == TCharset::Windows1252 || Text.size() <= Max) return Text.substr(0, Max);
     std::size_t End = 0;
     for (std::size_t Count = 0; End < Text.size() && Count < Max; ++Count) {
         ++End;  // the lead byte, then its continuation bytes
