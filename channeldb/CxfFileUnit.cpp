@@ -134,8 +134,9 @@ std::uint64_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
     return Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32;
 }
 
-bool TNameTextEqual::operator()(const TNameText& A, const TNameText& B) const noexcept {
-    // Past its size a name is zero, so equal names have equal arrays.
+bool operator==(const TNameText& A, const TNameText& B) noexcept {
+    // Past its size a name is zero, so equal names have equal arrays: they
+    // compare as whole words, without a call to memcmp.
     static_assert(TNameText::Capacity == 20);
     std::uint64_t WordsA[2];
     std::uint64_t WordsB[2];
@@ -698,7 +699,7 @@ int TCxfFile::AddPackage(std::string_view Name) {
             FPackageSlots[Slot] = static_cast<std::uint32_t>(FPackages.size());
             return static_cast<int>(FPackages.size() - 1);
         }
-        if (TNameTextEqual()(FFoldedPackages[Entry - 1], Folded)) return static_cast<int>(Entry - 1);
+        if (FFoldedPackages[Entry - 1] == Folded) return static_cast<int>(Entry - 1);
     }
 }
 

@@ -87,14 +87,13 @@ public:
     const char* begin() const noexcept { return FBytes.data(); }
     const char* end() const noexcept { return FBytes.data() + FSize; }
 
-    friend bool operator==(const TNameText& A, const TNameText& B) noexcept { return A.View() == B.View(); }
+    friend bool operator==(const TNameText& A, const TNameText& B) noexcept;
     friend bool operator==(const TNameText& A, std::string_view B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const char* B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const std::string& B) noexcept { return A.View() == B; }
 
 private:
     friend struct TNameTextHash;
-    friend struct TNameTextEqual;
     void Assign(std::string_view Text);
 
     std::array<char, Capacity> FBytes{};  // zero past FSize
@@ -106,11 +105,6 @@ private:
 // high bits are the well mixed ones: a table takes its slot from them.
 struct TNameTextHash {
     std::uint64_t operator()(const TNameText& Text) const noexcept;
-};
-
-// Equality of two names as whole padded words, without a call to memcmp.
-struct TNameTextEqual {
-    bool operator()(const TNameText& A, const TNameText& B) const noexcept;
 };
 
 struct TChannel;

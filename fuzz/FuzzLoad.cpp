@@ -37,8 +37,7 @@ NOT_TRACED int Utf8Length(std::string_view Text) {
 
 // The first Max characters of Text.
 NOT_TRACED std::string_view Cut(std::string_view Text, std::size_t Max, TCharset Charset) {
-    // No more bytes than Max means no more characters either.
-    if (Charset == TCharset::Windows1252 || Text.size() <= Max) return Text.substr(0, Max);
+    if (Charset == TCharset::Windows1252) return Text.substr(0, Max);
     std::size_t End = 0;
     for (std::size_t Count = 0; End < Text.size() && Count < Max; ++Count) {
         ++End;  // the lead byte, then its continuation bytes
@@ -101,7 +100,10 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
             Channel.Transponder != Transponders[Channel.TransponderIndex])
             Violated("channel without its transponder", Channel.Name);
         if (Channel.PackageID >= Packages.size()) Violated("package ID", Channel.Name);
-        if (Channel.PackageName != Cut(Packages[Channel.PackageID], NameMaxLength, Charset))
+        // No more bytes than the limit means no more characters either.
+        const TNameText& Package = Packages[Channel.PackageID];
+        if (Package.size() <= NameMaxLength ? Channel.PackageName != Package
+                                            : Channel.PackageName != Cut(Package, NameMaxLength, Charset))
             Violated("package name copy", Channel.PackageName);
         CheckName(Channel.Name, Charset, "channel name");
     }
