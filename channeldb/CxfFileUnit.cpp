@@ -35,8 +35,7 @@ constexpr TNearestLetter NearestLetters[] = {
 static_assert(std::is_sorted(std::begin(NearestLetters), std::end(NearestLetters),
                              [](const TNearestLetter& A, const TNearestLetter& B) { return A.Code < B.Code; }));
 
-// The characters of Cp1252High with their bytes, by code point, so that a
-// name full of typographic quotes and dashes does not search linearly.
+// The characters of Cp1252High with their bytes, sorted by code point.
 constexpr auto Cp1252HighByCode = [] {
     std::array<TNearestLetter, 27> Entries{};
     std::size_t Count = 0;
@@ -47,20 +46,27 @@ constexpr auto Cp1252HighByCode = [] {
     return Entries;
 }();
 
+// The Windows-1252 byte of each character from U+0100 up to the last one
+// that has a byte or a nearest letter, "?" for the others: a name full of
+// typographic quotes, dashes or accented letters looks each one up directly.
+constexpr std::uint32_t ByCodeStart = 0x100;
+constexpr std::uint32_t ByCodeEnd =
+    std::max(Cp1252HighByCode.back().Code, std::end(NearestLetters)[-1].Code) + 1;
+static_assert(NearestLetters[0].Code >= ByCodeStart && Cp1252HighByCode[0].Code >= ByCodeStart);
+constexpr auto Windows1252ByCode = [] {
+    std::array<char, ByCodeEnd - ByCodeStart> Table{};
+    Table.fill('?');
+    for (const TNearestLetter& Entry : NearestLetters) Table[Entry.Code - ByCodeStart] = static_cast<char>(Entry.Byte);
+    // A character that Windows-1252 has keeps its own byte.
+    for (const TNearestLetter& Entry : Cp1252HighByCode) Table[Entry.Code - ByCodeStart] = static_cast<char>(Entry.Byte);
+    return Table;
+}();
+
 // The Windows-1252 byte of a character, its nearest letter, or "?". One
 // character stays one byte, so name lengths do not change.
 constexpr char ToWindows1252(std::uint32_t Code) {
     if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
-    if (Code > 0xFF) {
-        const auto High =
-            std::lower_bound(Cp1252HighByCode.begin(), Cp1252HighByCode.end(), Code,
-                             [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
-        if (High != Cp1252HighByCode.end() && High->Code == Code) return static_cast<char>(High->Byte);
-        const auto Found =
-            std::lower_bound(std::begin(NearestLetters), std::end(NearestLetters), Code,
-                             [](const TNearestLetter& Entry, std::uint32_t C) { return Entry.Code < C; });
-        if (Found != std::end(NearestLetters) && Found->Code == Code) return static_cast<char>(Found->Byte);
-    }
+    if (Code >= ByCodeStart && Code < ByCodeEnd) return Windows1252ByCode[Code - ByCodeStart];
     return '?';
 }
 
@@ -118,14 +124,29 @@ void TNameText::Assign(std::string_view Text) {
     FSize = static_cast<std::uint8_t>(Text.size());
 }
 
-std::size_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
+std::uint64_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
     static_assert(TNameText::Capacity == 20);
     std::uint64_t Words[3] = {0, 0, Text.FSize};
     std::memcpy(Words, Text.FBytes.data(), 16);
     std::memcpy(reinterpret_cast<char*>(&Words[2]) + 4, Text.FBytes.data() + 16, 4);
     std::uint64_t Hash = Words[0] * 0x9E3779B97F4A7C15 ^ Words[1] * 0xC2B2AE3D27D4EB4F ^ Words[2] * 0x165667B19E3779F9;
     Hash ^= Hash >> 29;
-    return static_cast<std::size_t>(Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32);
+    return Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32;
+}
+
+bool operator==(const TNameText& A, const TNameText& B) noexcept {
+    // Past its size a name is zero, so equal names have equal arrays: they
+    // compare as whole words, without a call to memcmp.
+    static_assert(TNameText::Capacity == 20);
+    std::uint64_t WordsA[2];
+    std::uint64_t WordsB[2];
+    std::uint32_t TailA;
+    std::uint32_t TailB;
+    std::memcpy(WordsA, A.FBytes.data(), 16);
+    std::memcpy(WordsB, B.FBytes.data(), 16);
+    std::memcpy(&TailA, A.FBytes.data() + 16, 4);
+    std::memcpy(&TailB, B.FBytes.data() + 16, 4);
+    return ((WordsA[0] ^ WordsB[0]) | (WordsA[1] ^ WordsB[1]) | (TailA ^ TailB)) == 0 && A.FSize == B.FSize;
 }
 
 char LocaleDecimalSeparator() {
@@ -151,21 +172,28 @@ std::size_t CutLength(std::string_view Text, std::size_t MaxCharacters, TCharset
     return Text.size();
 }
 
+// SanitiseName into Out, which has room for Text.size() bytes; returns the
+// length.
+std::size_t SanitiseInto(std::string_view Text, TCharset Charset, char* Out) {
+    std::size_t Size = 0;
+    for (const char C : Text) {
+        // The lead byte of a UTF-8 character already gave its "_".
+        if (Charset == TCharset::Utf8 && IsContinuationByte(C)) continue;
+        const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
+        Out[Size++] = Keep ? C : '_';
+    }
+    return Size;
+}
+
 }  // namespace
 
 std::string CutText(const std::string& Text, std::size_t MaxCharacters, TCharset Charset) {
     return Text.substr(0, CutLength(Text, MaxCharacters, Charset));
 }
 
-std::string SanitiseName(const std::string& Text, TCharset Charset) {
-    std::string Result;
-    Result.reserve(Text.size());
-    for (const char C : Text) {
-        // The lead byte of a UTF-8 character already gave its "_".
-        if (Charset == TCharset::Utf8 && IsContinuationByte(C)) continue;
-        const bool Keep = (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z');
-        Result.push_back(Keep ? C : '_');
-    }
+std::string SanitiseName(std::string_view Text, TCharset Charset) {
+    std::string Result(Text.size(), '\0');
+    Result.resize(SanitiseInto(Text, Charset, Result.data()));
     return Result;
 }
 
@@ -217,11 +245,8 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
     // Eight bytes at a time while they are kept bytes followed by nothing but
     // zero padding (the usual name field): copied whole, counted up to the
     // padding. Byte by byte otherwise.
-    std::size_t At = 0;
-    for (; At + 8 <= Field.size(); At += 8) {
-        std::uint64_t Word;
-        std::memcpy(&Word, Field.data() + At, 8);
-        if (Word == 0) continue;
+    auto TakeWord = [&](std::uint64_t Word) {
+        if (Word == 0) return true;
         if constexpr (std::endian::native == std::endian::little) {
             // The lowest flag of each is exact: the first byte below 0x20,
             // and the first byte 0xFF.
@@ -233,10 +258,26 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
                 std::memcpy(Kept + Count, &Word, 8);  // the padding past Length is ignored
                 Count += static_cast<std::size_t>(Length);
                 Plain = Plain && (Word & Highs) == 0;
-                continue;
+                return true;
             }
         }
-        for (std::size_t k = 0; k < 8; ++k) Filter(Field[At + k]);
+        return false;
+    };
+    std::size_t At = 0;
+    for (; At + 8 <= Field.size(); At += 8) {
+        std::uint64_t Word;
+        std::memcpy(&Word, Field.data() + At, 8);
+        if (!TakeWord(Word))
+            for (std::size_t k = 0; k < 8; ++k) Filter(Field[At + k]);
+    }
+    if constexpr (std::endian::native == std::endian::little) {
+        // The last bytes as the low end of a word, the rest zero: zero bytes
+        // are dropped as controls anyway.
+        if (At < Field.size() && Field.size() >= 8) {
+            std::uint64_t Word;
+            std::memcpy(&Word, Field.data() + Field.size() - 8, 8);
+            if (TakeWord(Word >> 8 * (8 - (Field.size() - At)))) At = Field.size();
+        }
     }
     for (; At < Field.size(); ++At) Filter(Field[At]);
     if (Plain) {
@@ -247,23 +288,22 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
     std::size_t Read = 0;
     std::size_t Written = 0;
     while (Read < Count) {
-        const auto Lead = static_cast<std::uint8_t>(Kept[Read]);
-        if (Lead < 0x80) {
-            // A run of ASCII, up to eight bytes at once.
+        // A run of ASCII, up to eight bytes at once, then the character that
+        // ends it.
+        if constexpr (std::endian::native == std::endian::little) {
             std::uint64_t Word;
             std::memcpy(&Word, Kept + Read, 8);
-            std::size_t Run = 1;
-            if constexpr (std::endian::native == std::endian::little) {
-                const std::uint64_t High = Word & Highs;
-                Run = std::min<std::size_t>(High == 0 ? 8 : std::countr_zero(High) / 8, Count - Read);
-                std::memcpy(Out + Written, &Word, 8);  // ends before Kept + Read
-            } else {
-                Out[Written] = static_cast<char>(Lead);
-            }
+            std::memcpy(Out + Written, &Word, 8);  // ends before Kept + Read
+            const std::uint64_t High = Word & Highs;
+            const std::size_t Run = std::min<std::size_t>(High == 0 ? 8 : std::countr_zero(High) / 8, Count - Read);
             Read += Run;
             Written += Run;
+            if (Run == 8 || Read == Count) continue;
+        } else if (static_cast<std::uint8_t>(Kept[Read]) < 0x80) {
+            Out[Written++] = Kept[Read++];
             continue;
         }
+        const auto Lead = static_cast<std::uint8_t>(Kept[Read]);
         // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
         // of the lead byte decides between three and two bytes.
         const std::size_t Length = (Lead & 0xF8) == 0xF0 ? 4 : (Lead & 0x20) ? 3 : 2;
@@ -308,6 +348,26 @@ std::string_view TrimmedView(std::string_view Text) {
     return Text;
 }
 
+// The capacity of a name at Text, when it is plain ASCII, to Out with A-Z in
+// lower case, eight bytes at a time; false, and nothing written, otherwise.
+// Both character sets fold ASCII alike.
+bool FoldAscii(const char* Text, char* Out) {
+    static_assert(TNameText::Capacity == 20);
+    constexpr std::uint64_t Ones = 0x0101010101010101;
+    constexpr std::uint64_t Highs = Ones * 0x80;
+    std::uint64_t Words[3] = {};
+    std::memcpy(Words, Text, 20);
+    if (((Words[0] | Words[1] | Words[2]) & Highs) != 0) return false;
+    for (std::uint64_t& Word : Words) {
+        // No byte reaches 0x80, so no sum carries into the next byte.
+        const std::uint64_t FromA = Word + Ones * (0x80 - 'A');
+        const std::uint64_t PastZ = Word + Ones * (0x80 - 'Z' - 1);
+        Word |= (FromA & ~PastZ & Highs) >> 2;
+    }
+    std::memcpy(Out, Words, 20);
+    return true;
+}
+
 // Text with the letters of Windows-1252 in lower case. Each folded letter
 // takes as many bytes as the letter it replaces, in either character set;
 // only a byte that is no UTF-8 may grow (to two), which the buffer allows
@@ -315,7 +375,9 @@ std::string_view TrimmedView(std::string_view Text) {
 TNameText LowerCase(const TNameText& Text, TCharset Charset) {
     std::array<char, 4 * TNameText::Capacity> Folded;
     std::size_t Size = 0;
-    if (Charset == TCharset::Windows1252) {
+    if (FoldAscii(Text.data(), Folded.data())) {
+        Size = Text.size();
+    } else if (Charset == TCharset::Windows1252) {
         for (const char C : Text) Folded[Size++] = Windows1252Lower[static_cast<unsigned char>(C)];
     } else {
         for (std::size_t At = 0; At < Text.size();)
@@ -420,14 +482,12 @@ void SortList(std::vector<TChannel*>& Items, int Order) {
 
 TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator, TCharset Charset)
     : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
-    FPackageIndex.reserve(64);
     AddPackage("-");
     LoadFromFile(FileName);
 }
 
 TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator, TCharset Charset)
     : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
-    FPackageIndex.reserve(64);
     AddPackage("-");
     if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
     Parse(Image.data());
@@ -518,14 +578,17 @@ TNameText TCxfFile::ReadRecordName() {
     std::size_t First = 0;
     while (First < Last && IsBlank(Text[First])) ++First;
     while (Last > First && IsBlank(Text[Last - 1])) --Last;
-    const std::string_view Trimmed(Text.data() + First, Last - First);
-    return TNameText(Trimmed.substr(0, CutLength(Trimmed, NameMaxLength, FCharset)));
+    // Decoding never makes a field longer, so the name needs no cut.
+    static_assert(NameFieldSize <= NameMaxLength);
+    return TNameText(std::string_view(Text.data() + First, Last - First));
 }
 
 void TCxfFile::ReadSatellite() {
     TSatellite* Satellite = &FSatelliteRecords.emplace_back();
     Satellite->Name = ReadRecordName();
-    Satellite->SanitisedName = SanitiseName(Satellite->Name, FCharset);
+    std::array<char, TNameText::Capacity> Sanitised;  // as SanitiseName, without a string in between
+    Satellite->SanitisedName =
+        TNameText(std::string_view(Sanitised.data(), SanitiseInto(Satellite->Name, FCharset, Sanitised.data())));
     const std::uint16_t PositionWord = ReadWord();
     Satellite->Position = PositionWord & 0x0FFF;
     Satellite->UF = (PositionWord & 0x1000) != 0;
@@ -556,11 +619,28 @@ void TCxfFile::ReadTransponder() {
 void TCxfFile::ReadChannel() {
     const std::uint8_t* Record = FImage + Cursor;
     Cursor += 12;  // to the name
-    // Built in place when kept, that is when it has its transponder.
+    // A channel is kept when it has its transponder. One that is not still
+    // reads its name, which may open a package.
     const std::uint16_t TransponderIndex = WordAt(Record + 10) & 0x03FF;
-    const bool Kept = TransponderIndex < FTransponderRecords.size();
-    TChannel Dropped;
-    TChannel& Channel = Kept ? NewChannel() : Dropped;
+    TTransponder* Transponder =
+        TransponderIndex < FTransponderRecords.size() ? &FTransponderRecords[TransponderIndex] : nullptr;
+    if (Transponder != nullptr && Transponder->Satellite != LastSatellite) {
+        CurrentPayTV = false;
+        CurrentPackage = 0;
+        LastSatellite = Transponder->Satellite;
+    }
+
+    const TNameText Name = ReadRecordName();
+    const std::string_view Text = Name;
+    if (Text.size() >= 2 && Text.front() == '<' && Text.back() == '>') {
+        std::string_view Package = TrimmedView(Text.substr(1, Text.size() - 2));
+        CurrentPayTV = !Package.empty() && Package.front() == '$';
+        if (CurrentPayTV) Package = TrimmedView(Package.substr(1));
+        CurrentPackage = AddPackage(Package);
+    }
+    if (Transponder == nullptr) return;
+
+    TChannel& Channel = NewChannel();
     const std::uint16_t First = WordAt(Record);
     Channel.VideoPID = First & 0x1FFF;
     Channel.UF = (First & 0x3000) != 0;
@@ -569,24 +649,8 @@ void TCxfFile::ReadChannel() {
     Channel.TeletextPID = WordAt(Record + 6) & 0x1FFF;
     Channel.ServiceID = WordAt(Record + 8);
     Channel.TransponderIndex = TransponderIndex;
-    if (Kept) Channel.Transponder = &FTransponderRecords[TransponderIndex];
-
-    if (Channel.Transponder != nullptr && Channel.Transponder->Satellite != LastSatellite) {
-        CurrentPayTV = false;
-        CurrentPackage = 0;
-        LastSatellite = Channel.Transponder->Satellite;
-    }
-
-    Channel.Name = ReadRecordName();
-
-    const std::string_view Name = Channel.Name;
-    if (Name.size() >= 2 && Name.front() == '<' && Name.back() == '>') {
-        std::string_view Package = TrimmedView(Name.substr(1, Name.size() - 2));
-        CurrentPayTV = !Package.empty() && Package.front() == '$';
-        if (CurrentPayTV) Package = TrimmedView(Package.substr(1));
-        CurrentPackage = AddPackage(Package);
-    }
-
+    Channel.Transponder = Transponder;
+    Channel.Name = Name;
     Channel.Number = ChannelCounter;
     Channel.PackageID = static_cast<std::uint16_t>(CurrentPackage);
     // A package holds at most NameFieldSize bytes, so never more than
@@ -623,11 +687,32 @@ TChannel& TCxfFile::GetChannel(int Index) const {
 
 int TCxfFile::AddPackage(std::string_view Name) {
     const TNameText Package(Name);  // refuses more than a name field holds
+    const TNameText Folded = LowerCase(Package, FCharset);
+    if (2 * (FPackages.size() + 1) > FPackageSlots.size()) GrowPackageIndex();
     // The first package whose folded name matches keeps the index.
-    const auto [Entry, Added] =
-        FPackageIndex.try_emplace(LowerCase(Package, FCharset), static_cast<int>(FPackages.size()));
-    if (Added) FPackages.push_back(Package);
-    return Entry->second;
+    const std::size_t Mask = FPackageSlots.size() - 1;
+    for (std::size_t Slot = TNameTextHash()(Folded) >> (64 - FPackageSlotBits);; Slot = (Slot + 1) & Mask) {
+        const std::uint32_t Entry = FPackageSlots[Slot];
+        if (Entry == 0) {
+            FPackages.push_back(Package);
+            FFoldedPackages.push_back(Folded);
+            FPackageSlots[Slot] = static_cast<std::uint32_t>(FPackages.size());
+            return static_cast<int>(FPackages.size() - 1);
+        }
+        if (FFoldedPackages[Entry - 1] == Folded) return static_cast<int>(Entry - 1);
+    }
+}
+
+void TCxfFile::GrowPackageIndex() {
+    FPackageSlotBits = std::max(6, FPackageSlotBits + 1);
+    std::vector<std::uint32_t> Slots(std::size_t{1} << FPackageSlotBits);
+    const std::size_t Mask = Slots.size() - 1;
+    for (std::size_t i = 0; i < FFoldedPackages.size(); ++i) {
+        std::size_t Slot = TNameTextHash()(FFoldedPackages[i]) >> (64 - FPackageSlotBits);
+        while (Slots[Slot] != 0) Slot = (Slot + 1) & Mask;
+        Slots[Slot] = static_cast<std::uint32_t>(i + 1);
+    }
+    FPackageSlots = std::move(Slots);
 }
 
 void TCxfFile::SortChannels(int Order) { SortList(FChannels, Order); }

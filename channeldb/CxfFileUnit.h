@@ -10,7 +10,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Size of the part of a .cxf file that is read; everything is parsed from it.
@@ -88,7 +87,7 @@ public:
     const char* begin() const noexcept { return FBytes.data(); }
     const char* end() const noexcept { return FBytes.data() + FSize; }
 
-    friend bool operator==(const TNameText& A, const TNameText& B) noexcept { return A.View() == B.View(); }
+    friend bool operator==(const TNameText& A, const TNameText& B) noexcept;
     friend bool operator==(const TNameText& A, std::string_view B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const char* B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const std::string& B) noexcept { return A.View() == B; }
@@ -102,9 +101,10 @@ private:
 };
 
 // A hash of a name for the package index: the padded bytes as three words,
-// mixed by multiplication (names are short, so a byte loop costs more).
+// mixed by multiplication (names are short, so a byte loop costs more). Its
+// high bits are the well mixed ones: a table takes its slot from them.
 struct TNameTextHash {
-    std::size_t operator()(const TNameText& Text) const noexcept;
+    std::uint64_t operator()(const TNameText& Text) const noexcept;
 };
 
 struct TChannel;
@@ -174,7 +174,7 @@ char LocaleDecimalSeparator();
 
 // Every character other than 0-9, A-Z and a-z becomes one "_", so the
 // result has as many bytes as Text has characters.
-std::string SanitiseName(const std::string& Text, TCharset Charset = TCharset::Windows1252);
+std::string SanitiseName(std::string_view Text, TCharset Charset = TCharset::Windows1252);
 
 // The display text of an orbital position in tenths of a degree, for
 // example "19,2\xB0 0" (east) or "0,8\xB0 W" (west). DecimalSeparator is a
@@ -249,6 +249,7 @@ private:
     void ReadTransponder();
     void ReadChannel();
     TChannel& NewChannel();  // the next kept channel, listed in Channels()
+    void GrowPackageIndex();  // doubles FPackageSlots and places every package anew
 
     char FDecimalSeparator;
     TCharset FCharset;
@@ -264,8 +265,14 @@ private:
     std::vector<TTransponder*> FTransponders;
     std::vector<TChannel*> FChannels;
     std::vector<TNameText> FPackages;
-    // Index of the first package per folded name, for AddPackage.
-    std::unordered_map<TNameText, int, TNameTextHash> FPackageIndex;
+    // The index of AddPackage: FPackages' names folded, and an open-addressing
+    // table over them, each slot a package's index + 1 (0 for free). It holds
+    // 2^FPackageSlotBits slots, at most half of them in use, so a file with a
+    // package on every channel costs a few reallocations rather than a node
+    // each.
+    std::vector<TNameText> FFoldedPackages;
+    std::vector<std::uint32_t> FPackageSlots;
+    int FPackageSlotBits = 0;
 
     // Reading state of one load.
     const std::uint8_t* FImage = nullptr;

@@ -207,7 +207,8 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     Size += (Channels.size() / RowsPerHeader + 1) * (HeaderRow.size() + LineEnd.size());
     for (const TChannel* Channel : Channels) Size += Channel->HtmlRow.size() + LineEnd.size();
 
-    std::string Page;
+    std::string& Page = FPage;
+    Page.clear();
     Page.reserve(Size);
     auto AddEntry = [&Page](std::string_view Entry) {
         Page.append(Entry);

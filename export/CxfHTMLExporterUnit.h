@@ -27,4 +27,7 @@ private:
                             int SortOrder, int SatIndex);
 
     TOutputSink& FSink;
+    // The page being built, kept between pages so that its memory is
+    // reused rather than taken afresh for each one.
+    std::string FPage;
 };

@@ -100,7 +100,10 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
             Channel.Transponder != Transponders[Channel.TransponderIndex])
             Violated("channel without its transponder", Channel.Name);
         if (Channel.PackageID >= Packages.size()) Violated("package ID", Channel.Name);
-        if (Channel.PackageName != Cut(Packages[Channel.PackageID], NameMaxLength, Charset))
+        // No more bytes than the limit means no more characters either.
+        const TNameText& Package = Packages[Channel.PackageID];
+        if (Package.size() <= NameMaxLength ? Channel.PackageName != Package
+                                            : Channel.PackageName != Cut(Package, NameMaxLength, Charset))
             Violated("package name copy", Channel.PackageName);
         CheckName(Channel.Name, Charset, "channel name");
     }
