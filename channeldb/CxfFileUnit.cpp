@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
-#include <locale>
 
 #include "FileReadUnit.h"
 #include "Utf8Unit.h"
@@ -126,16 +125,6 @@ std::size_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
     std::uint64_t Hash = Words[0] * 0x9E3779B97F4A7C15 ^ Words[1] * 0xC2B2AE3D27D4EB4F ^ Words[2] * 0x165667B19E3779F9;
     Hash ^= Hash >> 29;
     return static_cast<std::size_t>(Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32);
-}
-
-char LocaleDecimalSeparator() {
-    try {
-        const std::locale User("");
-        const char Separator = std::use_facet<std::numpunct<char>>(User).decimal_point();
-        return Separator == '\0' ? '.' : Separator;
-    } catch (const std::exception&) {
-        return '.';
-    }
 }
 
 namespace {

@@ -169,7 +169,7 @@ struct TExportOptions {
 };
 
 // The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG),
-// "." when no usable locale is set.
+// "." when no usable locale is set or its separator is more than one byte.
 char LocaleDecimalSeparator();
 
 // Every character other than 0-9, A-Z and a-z becomes one "_", so the
