@@ -142,7 +142,6 @@ struct TChannel {
     std::uint16_t TransponderIndex = 0;
     TTransponder* Transponder = nullptr;  // never null for a channel in the database
     TNameText Name;
-    std::string HtmlRow;  // the finished table row, written by the HTML export
     std::uint16_t Number = 0;  // 1-based place in the channel table, gaps included
     bool PayTV = false;
     std::uint16_t PackageID = 0;

@@ -27,4 +27,7 @@ private:
                             int SortOrder, int SatIndex);
 
     TOutputSink& FSink;
+    // The finished table row of every listed channel, by its Number; kept
+    // here rather than in the records, which every other export would carry.
+    std::vector<std::string> FRows;
 };
