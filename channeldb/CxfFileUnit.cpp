@@ -4,7 +4,6 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
-#include <locale>
 
 #include "FileReadUnit.h"
 #include "Utf8Unit.h"
@@ -147,16 +146,6 @@ bool operator==(const TNameText& A, const TNameText& B) noexcept {
     std::memcpy(&TailA, A.FBytes.data() + 16, 4);
     std::memcpy(&TailB, B.FBytes.data() + 16, 4);
     return ((WordsA[0] ^ WordsB[0]) | (WordsA[1] ^ WordsB[1]) | (TailA ^ TailB)) == 0 && A.FSize == B.FSize;
-}
-
-char LocaleDecimalSeparator() {
-    try {
-        const std::locale User("");
-        const char Separator = std::use_facet<std::numpunct<char>>(User).decimal_point();
-        return Separator == '\0' ? '.' : Separator;
-    } catch (const std::exception&) {
-        return '.';
-    }
 }
 
 namespace {

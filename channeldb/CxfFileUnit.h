@@ -142,7 +142,6 @@ struct TChannel {
     std::uint16_t TransponderIndex = 0;
     TTransponder* Transponder = nullptr;  // never null for a channel in the database
     TNameText Name;
-    std::string HtmlRow;  // the finished table row, written by the HTML export
     std::uint16_t Number = 0;  // 1-based place in the channel table, gaps included
     bool PayTV = false;
     std::uint16_t PackageID = 0;
@@ -169,7 +168,7 @@ struct TExportOptions {
 };
 
 // The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG),
-// "." when no usable locale is set.
+// "." when no usable locale is set or its separator is more than one byte.
 char LocaleDecimalSeparator();
 
 // Every character other than 0-9, A-Z and a-z becomes one "_", so the

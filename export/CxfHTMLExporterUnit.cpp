@@ -1,5 +1,6 @@
 #include "CxfHTMLExporterUnit.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <filesystem>
@@ -162,6 +163,11 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
     TCxfFile& Database = DatabaseOf(Options);
     const auto& Packages = Database.Packages();
 
+    // Rows by the channel's place in the channel table, which is unique.
+    std::uint16_t LastNumber = 0;
+    for (const TChannel* Channel : Database.Channels()) LastNumber = std::max(LastNumber, Channel->Number);
+    FRows.assign(std::size_t{LastNumber} + 1, std::string());
+
     for (TChannel* Listed : Database.Channels()) {
         TChannel& Channel = *Listed;
         if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) continue;
@@ -170,7 +176,7 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
         TSatellite* Satellite = Channel.Transponder->Satellite;
         if (Satellite == nullptr) continue;
 
-        Channel.HtmlRow = BuildRow(Channel, *Satellite, Packages.at(Channel.PackageID), Database.Charset());
+        FRows[Channel.Number] = BuildRow(Channel, *Satellite, Packages.at(Channel.PackageID), Database.Charset());
         Satellite->Channels.push_back(&Channel);
     }
 
@@ -205,7 +211,7 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     std::size_t Size = Prologue.size() + BodyOpening.size() + CreditsRow.size() + Closing.size() + 4 * LineEnd.size();
     for (const std::string& Line : HeadText) Size += Line.size() + LineEnd.size();
     Size += (Channels.size() / RowsPerHeader + 1) * (HeaderRow.size() + LineEnd.size());
-    for (const TChannel* Channel : Channels) Size += Channel->HtmlRow.size() + LineEnd.size();
+    for (const TChannel* Channel : Channels) Size += FRows[Channel->Number].size() + LineEnd.size();
 
     std::string& Page = FPage;
     Page.clear();
@@ -220,7 +226,7 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     AddEntry(BodyOpening);
     for (std::size_t i = 0; i < Channels.size(); ++i) {
         if (i % RowsPerHeader == 0) AddEntry(HeaderRow);
-        AddEntry(Channels[i]->HtmlRow);
+        AddEntry(FRows[Channels[i]->Number]);
     }
     if (Channels.size() > CreditsThreshold) AddEntry(CreditsRow);
     AddEntry(Closing);

@@ -30,4 +30,7 @@ private:
     // The page being built, kept between pages so that its memory is
     // reused rather than taken afresh for each one.
     std::string FPage;
+    // The finished table row of every listed channel, by its Number; kept
+    // here rather than in the records, which every other export would carry.
+    std::vector<std::string> FRows;
 };

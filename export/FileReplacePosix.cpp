@@ -1,5 +1,6 @@
 // Replacing files and writing to descriptors on Linux and other POSIX systems.
 #include "CxfExportWriter.h"
+#include "FileSpliceUnit.h"
 
 #include <cerrno>
 #include <climits>
@@ -92,7 +93,7 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
     const int Fd = ::mkstemp(Temp.data());
     if (Fd < 0) FailCreate(FileName, errno);
 
-    bool Written = WriteAll(Fd, Bytes);
+    bool Written = WriteAll(Fd, Bytes.substr(SpliceIntoFile(Fd, Bytes)));
     if (Written) Written = ::fchmod(Fd, TargetMode(Exists ? &Existing : nullptr)) == 0;
     if (::close(Fd) != 0) Written = false;
     if (!Written) {

@@ -193,7 +193,6 @@ TEST(CxfFileLoad, DecodesRecordFieldsAndMasks) {
     EXPECT_EQ(A.ServiceID, 0xFFFF);
     EXPECT_EQ(A.TransponderIndex, 0);
     EXPECT_EQ(A.Transponder, &T0);
-    EXPECT_TRUE(A.HtmlRow.empty());
     EXPECT_EQ(File->GetChannel(1).VideoPID, 5);
     EXPECT_TRUE(File->GetChannel(1).UF);
     EXPECT_EQ(File->GetChannel(2).VideoPID, 5);

@@ -152,6 +152,19 @@ TEST(Writer, FailedWriteKeepsTheOldFileAndRemovesTheTemporaryOne) {
     EXPECT_EQ(DirectorySnapshot(Dir.Path()), std::set<std::string>{"channels.sql=the previous export\r\n"});
 }
 
+// Large outputs take another way into the file than small ones; every byte
+// must still land in its place, and nothing of the old content stay.
+TEST(Writer, LargeOutputArrivesWhole) {
+    TempDir Dir;
+    const fs::path Target = Dir / "channels.csv";
+    WriteFileBytes(Target, std::string(3 << 20, 'o'));
+    std::string Large;
+    for (int i = 0; Large.size() < (2 << 20) + 123; ++i) Large += std::to_string(i) + ";";
+
+    TFileReplacingSink().Write(Target.string(), Large);
+    EXPECT_TRUE(ReadFileBytes(Target) == Large);
+}
+
 TEST(Writer, ReplacesTheWholeOldContentAndKeepsItsMode) {
     TempDir Dir;
     const fs::path Target = Dir / "list.csv";
