@@ -5,13 +5,13 @@ find_program(ZANVERO_WINE NAMES wine REQUIRED)
 find_program(ZANVERO_WINESERVER NAMES wineserver REQUIRED)
 # Without its preloader, Wine lets Linux place a new process's heap at random
 # within a gigabyte that holds the address of Windows' shared user data; about
-# one program start in a thousand then fails without a word ("failed to map
+# one program start in several thousand then fails without a word ("failed to map
 # the shared user data"), and so does a test now and then.
 find_program(ZANVERO_WINE_PRELOADER NAMES wine64-preloader PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(ZANVERO_WINE_PRELOADER NAMES wine64-preloader)
 if(NOT ZANVERO_WINE_PRELOADER)
   message(WARNING "Wine's preloader (Debian package wine64-preloader) is missing: "
-    "about one Windows program start in a thousand under Wine will fail.")
+    "about one Windows program start in several thousand under Wine will fail.")
 endif()
 
 # The mingw runtime DLLs that the programs and Qt load.
