@@ -695,11 +695,12 @@ int TCxfFile::AddPackage(std::string_view Name) {
 }
 
 void TCxfFile::GrowPackageIndex() {
-    // A file that outgrows the first table is most likely one marker after
-    // another: size the lists for every channel opening a package at once,
-    // so that such a load neither copies them nor places its names again.
+    // A file with more than a hundred packages is most likely one marker
+    // after another: size the lists for every channel opening a package at
+    // once, so that such a load neither copies them nor places its names
+    // again. Files with fewer keep small tables.
     constexpr std::size_t MostPackages = ChannelCount + 1;
-    if (FPackageSlotBits == 6) {
+    if (FPackageSlotBits == 8) {
         FPackages.reserve(MostPackages);
         FFoldedPackages.reserve(MostPackages);
         FPackageSlotBits = std::bit_width(2 * MostPackages - 1);
