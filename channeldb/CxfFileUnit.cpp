@@ -635,27 +635,28 @@ void TCxfFile::ReadChannel() {
     // NameMaxLength characters: its name is copied whole.
     static_assert(TNameText::Capacity <= NameMaxLength);
     const std::uint16_t First = WordAt(Record);
-    AddChannel({.Transponder = Transponder,
-                .VideoPID = static_cast<std::uint16_t>(First & 0x1FFF),
-                .AudioPID = static_cast<std::uint16_t>(WordAt(Record + 2) & 0x1FFF),
-                .PCRPID = static_cast<std::uint16_t>(WordAt(Record + 4) & 0x1FFF),
-                .TeletextPID = static_cast<std::uint16_t>(WordAt(Record + 6) & 0x1FFF),
-                .ServiceID = WordAt(Record + 8),
-                .TransponderIndex = TransponderIndex,
-                .Number = ChannelCounter,
-                .PackageID = static_cast<std::uint16_t>(CurrentPackage),
-                .UF = (First & 0x3000) != 0,
-                .PayTV = CurrentPayTV,
-                .Name = Name,
-                .PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)]});
+    // Built where it stays, field by field, without a copy in between.
+    FChannels.push_back(new (NewChannelSlot()) TChannel{
+        .Transponder = Transponder,
+        .VideoPID = static_cast<std::uint16_t>(First & 0x1FFF),
+        .AudioPID = static_cast<std::uint16_t>(WordAt(Record + 2) & 0x1FFF),
+        .PCRPID = static_cast<std::uint16_t>(WordAt(Record + 4) & 0x1FFF),
+        .TeletextPID = static_cast<std::uint16_t>(WordAt(Record + 6) & 0x1FFF),
+        .ServiceID = WordAt(Record + 8),
+        .TransponderIndex = TransponderIndex,
+        .Number = ChannelCounter,
+        .PackageID = static_cast<std::uint16_t>(CurrentPackage),
+        .UF = (First & 0x3000) != 0,
+        .PayTV = CurrentPayTV,
+        .Name = Name,
+        .PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)]});
 }
 
-void TCxfFile::AddChannel(const TChannel& Channel) {
+void* TCxfFile::NewChannelSlot() {
     static_assert(std::is_trivially_destructible_v<TChannel>, "blocks are freed without destroying channels");
     if (FChannels.size() % ChannelBlockSize == 0)
         FChannelBlocks.emplace_back(new TChannelSlot[ChannelBlockSize]);  // left uninitialised
-    TChannelSlot& Slot = FChannelBlocks.back()[FChannels.size() % ChannelBlockSize];
-    FChannels.push_back(new (Slot.Bytes) TChannel(Channel));
+    return FChannelBlocks.back()[FChannels.size() % ChannelBlockSize].Bytes;
 }
 
 TSatellite& TCxfFile::GetSatellite(int Index) const {

@@ -248,7 +248,7 @@ private:
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
-    void AddChannel(const TChannel& Channel);  // keeps a copy, listed in Channels()
+    void* NewChannelSlot();  // storage for the next kept channel, which the caller builds and lists
     void GrowPackageIndex();  // doubles FPackageSlots and places every package anew
 
     char FDecimalSeparator;
@@ -259,7 +259,7 @@ private:
     std::vector<TTransponder> FTransponderRecords;
     // Channels in blocks: a list of all of them would be large enough for
     // allocators to map fresh pages for every load (the sanitizers' always).
-    // A block is raw storage that each channel is copied into once, rather
+    // A block is raw storage that each channel is built in once, rather
     // than 256 default channels overwritten one by one.
     static constexpr std::size_t ChannelBlockSize = 256;
     struct TChannelSlot {
