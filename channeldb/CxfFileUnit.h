@@ -133,7 +133,8 @@ struct TTransponder {
 };
 
 struct TChannel {
-    // Ordered by size, so that a channel takes no bytes beyond its fields.
+    // Widest fields first, so that alignment pads a channel as little as it
+    // can (72 bytes in all).
     TTransponder* Transponder = nullptr;  // never null for a channel in the database
     std::uint16_t VideoPID = 0;
     std::uint16_t AudioPID = 0;
