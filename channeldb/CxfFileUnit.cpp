@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
+#include <new>
+#include <type_traits>
 
 #include "FileReadUnit.h"
 #include "Utf8Unit.h"
@@ -629,31 +631,32 @@ void TCxfFile::ReadChannel() {
     }
     if (Transponder == nullptr) return;
 
-    TChannel& Channel = NewChannel();
-    const std::uint16_t First = WordAt(Record);
-    Channel.VideoPID = First & 0x1FFF;
-    Channel.UF = (First & 0x3000) != 0;
-    Channel.AudioPID = WordAt(Record + 2) & 0x1FFF;
-    Channel.PCRPID = WordAt(Record + 4) & 0x1FFF;
-    Channel.TeletextPID = WordAt(Record + 6) & 0x1FFF;
-    Channel.ServiceID = WordAt(Record + 8);
-    Channel.TransponderIndex = TransponderIndex;
-    Channel.Transponder = Transponder;
-    Channel.Name = Name;
-    Channel.Number = ChannelCounter;
-    Channel.PackageID = static_cast<std::uint16_t>(CurrentPackage);
     // A package holds at most NameFieldSize bytes, so never more than
     // NameMaxLength characters: its name is copied whole.
     static_assert(TNameText::Capacity <= NameMaxLength);
-    Channel.PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)];
-    Channel.PayTV = CurrentPayTV;
+    const std::uint16_t First = WordAt(Record);
+    // Built where it stays, field by field, without a copy in between.
+    FChannels.push_back(new (NewChannelSlot()) TChannel{
+        .Transponder = Transponder,
+        .VideoPID = static_cast<std::uint16_t>(First & 0x1FFF),
+        .AudioPID = static_cast<std::uint16_t>(WordAt(Record + 2) & 0x1FFF),
+        .PCRPID = static_cast<std::uint16_t>(WordAt(Record + 4) & 0x1FFF),
+        .TeletextPID = static_cast<std::uint16_t>(WordAt(Record + 6) & 0x1FFF),
+        .ServiceID = WordAt(Record + 8),
+        .TransponderIndex = TransponderIndex,
+        .Number = ChannelCounter,
+        .PackageID = static_cast<std::uint16_t>(CurrentPackage),
+        .UF = (First & 0x3000) != 0,
+        .PayTV = CurrentPayTV,
+        .Name = Name,
+        .PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)]});
 }
 
-TChannel& TCxfFile::NewChannel() {
-    if (FChannels.size() % ChannelBlockSize == 0) FChannelBlocks.push_back(std::make_unique<TChannel[]>(ChannelBlockSize));
-    TChannel* Channel = &FChannelBlocks.back()[FChannels.size() % ChannelBlockSize];
-    FChannels.push_back(Channel);
-    return *Channel;
+void* TCxfFile::NewChannelSlot() {
+    static_assert(std::is_trivially_destructible_v<TChannel>, "blocks are freed without destroying channels");
+    if (FChannels.size() % ChannelBlockSize == 0)
+        FChannelBlocks.emplace_back(new TChannelSlot[ChannelBlockSize]);  // left uninitialised
+    return FChannelBlocks.back()[FChannels.size() % ChannelBlockSize].Bytes;
 }
 
 TSatellite& TCxfFile::GetSatellite(int Index) const {
@@ -693,7 +696,18 @@ int TCxfFile::AddPackage(std::string_view Name) {
 }
 
 void TCxfFile::GrowPackageIndex() {
-    FPackageSlotBits = std::max(6, FPackageSlotBits + 1);
+    // A file with more than a hundred packages is most likely one marker
+    // after another: size the lists for every channel opening a package at
+    // once, so that such a load neither copies them nor places its names
+    // again. Files with fewer keep small tables.
+    constexpr std::size_t MostPackages = ChannelCount + 1;
+    if (FPackageSlotBits == 8) {
+        FPackages.reserve(MostPackages);
+        FFoldedPackages.reserve(MostPackages);
+        FPackageSlotBits = std::bit_width(2 * MostPackages - 1);
+    } else {
+        FPackageSlotBits = std::max(6, FPackageSlotBits + 1);
+    }
     std::vector<std::uint32_t> Slots(std::size_t{1} << FPackageSlotBits);
     const std::size_t Mask = Slots.size() - 1;
     for (std::size_t i = 0; i < FFoldedPackages.size(); ++i) {

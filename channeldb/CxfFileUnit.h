@@ -133,18 +133,20 @@ struct TTransponder {
 };
 
 struct TChannel {
+    // Widest fields first, so that alignment pads a channel as little as it
+    // can (72 bytes in all).
+    TTransponder* Transponder = nullptr;  // never null for a channel in the database
     std::uint16_t VideoPID = 0;
-    bool UF = false;
     std::uint16_t AudioPID = 0;
     std::uint16_t PCRPID = 0;
     std::uint16_t TeletextPID = 0;
     std::uint16_t ServiceID = 0;
     std::uint16_t TransponderIndex = 0;
-    TTransponder* Transponder = nullptr;  // never null for a channel in the database
-    TNameText Name;
     std::uint16_t Number = 0;  // 1-based place in the channel table, gaps included
-    bool PayTV = false;
     std::uint16_t PackageID = 0;
+    bool UF = false;
+    bool PayTV = false;
+    TNameText Name;
     TNameText PackageName;
 };
 
@@ -247,7 +249,7 @@ private:
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
-    TChannel& NewChannel();  // the next kept channel, listed in Channels()
+    void* NewChannelSlot();  // storage for the next kept channel, which the caller builds and lists
     void GrowPackageIndex();  // doubles FPackageSlots and places every package anew
 
     char FDecimalSeparator;
@@ -258,8 +260,13 @@ private:
     std::vector<TTransponder> FTransponderRecords;
     // Channels in blocks: a list of all of them would be large enough for
     // allocators to map fresh pages for every load (the sanitizers' always).
+    // A block is raw storage that each channel is built in once, rather
+    // than 256 default channels overwritten one by one.
     static constexpr std::size_t ChannelBlockSize = 256;
-    std::vector<std::unique_ptr<TChannel[]>> FChannelBlocks;
+    struct TChannelSlot {
+        alignas(TChannel) std::byte Bytes[sizeof(TChannel)];
+    };
+    std::vector<std::unique_ptr<TChannelSlot[]>> FChannelBlocks;
     std::vector<TSatellite*> FSatellites;
     std::vector<TTransponder*> FTransponders;
     std::vector<TChannel*> FChannels;

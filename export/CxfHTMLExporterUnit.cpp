@@ -96,13 +96,11 @@ void AppendSortHeader(std::string& Out, const TSortHeader& Header, int PageOrder
     Out.append(Header.LinkEnd);
 }
 
-// The finished table row of one channel, shared by the three pages of its
-// satellite.
-std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, std::string_view PackageName,
-                     TCharset Charset) {
+// Appends the finished table row of one channel, shared by the three pages
+// of its satellite.
+void AppendRow(std::string& Row, const TChannel& Channel, const TSatellite& Satellite, std::string_view PackageName,
+               TCharset Charset) {
     const TTransponder& Transponder = *Channel.Transponder;
-    std::string Row;
-    Row.reserve(TypicalRowSize);
     Row.append(Channel.PayTV ? PayTVRowStart : PlainRowStart);
     AppendEscapedCell(Row, LeftCellStart, Channel.Name, Charset);
     AppendEscapedCell(Row, CentredCellStart, PackageName, Charset);
@@ -118,7 +116,6 @@ std::string BuildRow(const TChannel& Channel, const TSatellite& Satellite, std::
     AppendNumberCell(Row, Channel.PCRPID);
     AppendNumberCell(Row, Channel.ServiceID);
     Row.append(RowEnd);
-    return Row;
 }
 
 TCxfFile& DatabaseOf(const TExportOptions& Options) {
@@ -166,7 +163,9 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
     // Rows by the channel's place in the channel table, which is unique.
     std::uint16_t LastNumber = 0;
     for (const TChannel* Channel : Database.Channels()) LastNumber = std::max(LastNumber, Channel->Number);
-    FRows.assign(std::size_t{LastNumber} + 1, std::string());
+    FRowSpans.assign(std::size_t{LastNumber} + 1, TRowSpan());
+    FRowText.clear();
+    FRowText.reserve(Database.Channels().size() * TypicalRowSize);
 
     for (TChannel* Listed : Database.Channels()) {
         TChannel& Channel = *Listed;
@@ -176,7 +175,9 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
         TSatellite* Satellite = Channel.Transponder->Satellite;
         if (Satellite == nullptr) continue;
 
-        FRows[Channel.Number] = BuildRow(Channel, *Satellite, Packages.at(Channel.PackageID), Database.Charset());
+        const std::size_t Start = FRowText.size();
+        AppendRow(FRowText, Channel, *Satellite, Packages.at(Channel.PackageID), Database.Charset());
+        FRowSpans[Channel.Number] = {Start, FRowText.size() - Start};
         Satellite->Channels.push_back(&Channel);
     }
 
@@ -211,7 +212,7 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     std::size_t Size = Prologue.size() + BodyOpening.size() + CreditsRow.size() + Closing.size() + 4 * LineEnd.size();
     for (const std::string& Line : HeadText) Size += Line.size() + LineEnd.size();
     Size += (Channels.size() / RowsPerHeader + 1) * (HeaderRow.size() + LineEnd.size());
-    for (const TChannel* Channel : Channels) Size += FRows[Channel->Number].size() + LineEnd.size();
+    for (const TChannel* Channel : Channels) Size += FRowSpans[Channel->Number].Size + LineEnd.size();
 
     std::string& Page = FPage;
     Page.clear();
@@ -226,7 +227,8 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     AddEntry(BodyOpening);
     for (std::size_t i = 0; i < Channels.size(); ++i) {
         if (i % RowsPerHeader == 0) AddEntry(HeaderRow);
-        AddEntry(FRows[Channels[i]->Number]);
+        const TRowSpan& Row = FRowSpans[Channels[i]->Number];
+        AddEntry(std::string_view(FRowText).substr(Row.Start, Row.Size));
     }
     if (Channels.size() > CreditsThreshold) AddEntry(CreditsRow);
     AddEntry(Closing);

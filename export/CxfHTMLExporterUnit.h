@@ -30,7 +30,14 @@ private:
     // The page being built, kept between pages so that its memory is
     // reused rather than taken afresh for each one.
     std::string FPage;
-    // The finished table row of every listed channel, by its Number; kept
-    // here rather than in the records, which every other export would carry.
-    std::vector<std::string> FRows;
+    // The finished table rows of all listed channels in one text, and where
+    // each lies in it by the channel's Number. Kept here rather than in the
+    // records, which every other export would carry; one text rather than a
+    // string per row, which cost an allocation per channel.
+    struct TRowSpan {
+        std::size_t Start = 0;
+        std::size_t Size = 0;
+    };
+    std::string FRowText;
+    std::vector<TRowSpan> FRowSpans;
 };

@@ -73,17 +73,20 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
     if (FileName.empty()) FailCreate(FileName, ENOENT);
 
     // The file that is replaced: a symbolic link keeps pointing at the new
-    // content instead of being replaced by a plain file.
+    // content instead of being replaced by a plain file. Only a link is
+    // resolved; any other name serves as given, sparing a walk of its path.
     std::string Target = FileName;
     struct stat Existing {};
-    const bool Exists = ::stat(FileName.c_str(), &Existing) == 0;
+    bool Exists = ::lstat(FileName.c_str(), &Existing) == 0;
+    const bool Link = Exists && S_ISLNK(Existing.st_mode);
+    if (Link) Exists = ::stat(FileName.c_str(), &Existing) == 0;
     if (Exists) {
         if (S_ISDIR(Existing.st_mode)) FailCreate(FileName, EISDIR);
         if (!S_ISREG(Existing.st_mode)) return WriteInPlace(FileName, Bytes);
         // Renaming would replace a file that may not be written to; refuse
         // as creating it over the old one would.
         if (::access(FileName.c_str(), W_OK) != 0) FailCreate(FileName, errno);
-        if (char* Resolved = ::realpath(FileName.c_str(), nullptr)) {
+        if (char* Resolved = Link ? ::realpath(FileName.c_str(), nullptr) : nullptr) {
             Target = Resolved;
             std::free(Resolved);
         }
