@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 #include <string_view>
 
@@ -97,8 +96,8 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
         Bound += FixedLineBound + Channel->Name.size() + Satellite.Name.size() + Satellite.PositionText.size() +
                  Packages.at(Channel->PackageID).size();
     }
-    const std::unique_ptr<char[]> Buffer(new char[Bound]);
-    char* At = std::copy(Start.begin(), Start.end(), Buffer.get());
+    char* const Buffer = FBuffer.Room(Bound);
+    char* At = std::copy(Start.begin(), Start.end(), Buffer);
     At = std::copy(HeaderLine.begin(), HeaderLine.end(), At);
 
     for (std::size_t Index = 0; Index < Channels.size(); ++Index) {
@@ -130,5 +129,5 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
         At = Line.EndLine();
     }
 
-    FSink.Write(Options.FileName, std::string_view(Buffer.get(), static_cast<std::size_t>(At - Buffer.get())));
+    FSink.Write(Options.FileName, std::string_view(Buffer, static_cast<std::size_t>(At - Buffer)));
 }

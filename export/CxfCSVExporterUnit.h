@@ -11,4 +11,5 @@ public:
 
 private:
     TOutputSink& FSink;
+    TOutputBuffer FBuffer;
 };

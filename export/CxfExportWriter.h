@@ -2,6 +2,8 @@
 // file in memory and hands it to a sink in one piece.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -19,6 +21,25 @@ public:
 class EWriteError : public ECxfError {
 public:
     using ECxfError::ECxfError;
+};
+
+// Room for one output at a time, uninitialised, kept between outputs: an
+// exporter that makes several reuses memory the allocator would otherwise
+// map, and the system fault in page by page, afresh each time.
+class TOutputBuffer {
+public:
+    char* Room(std::size_t Size) {
+        if (Size > FSize) {
+            FData.reset();  // never two at once
+            FData.reset(new char[Size]);
+            FSize = Size;
+        }
+        return FData.get();
+    }
+
+private:
+    std::unique_ptr<char[]> FData;
+    std::size_t FSize = 0;
 };
 
 class TOutputSink {

@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -118,11 +117,11 @@ constexpr std::size_t PackageStatementRoom = 64;
 constexpr std::size_t ChannelStatementRoom = 160;
 constexpr std::size_t SectionTitlesRoom = 128;
 
-// The dump is written into one buffer that is sized beforehand for the
-// largest possible text, so that appending is a plain copy without checks.
+// The dump is written into one buffer, at Data, that is sized beforehand for
+// the largest possible text, so that appending is a plain copy without checks.
 class TDumpBuffer {
 public:
-    explicit TDumpBuffer(std::size_t Capacity) : FData(new char[Capacity]), FEnd(FData.get()) {}
+    explicit TDumpBuffer(char* Data) : FData(Data), FEnd(Data) {}
 
     template <std::size_t N>
     void Literal(const char (&Text)[N]) {
@@ -139,7 +138,7 @@ public:
         return To + N - 1;
     }
 
-    std::string_view View() const { return {FData.get(), static_cast<std::size_t>(FEnd - FData.get())}; }
+    std::string_view View() const { return {FData, static_cast<std::size_t>(FEnd - FData)}; }
 
     // Statements write through a cursor of their own, which the compiler can
     // keep in a register; they hand it back when they end.
@@ -147,7 +146,7 @@ public:
     void MoveTo(char* Cursor) { FEnd = Cursor; }
 
 private:
-    std::unique_ptr<char[]> FData;
+    char* FData;
     char* FEnd;
 };
 
@@ -263,7 +262,7 @@ void TCxfSQLExporter::Export(const TExportOptions& Options) {
     // Order 8 compares nothing but the pay-TV flag: free channels come first.
     Database.SortChannels(BY_ORIGINAL_CHANNEL_ID);
 
-    TDumpBuffer Out(Capacity(Database));
+    TDumpBuffer Out(FBuffer.Room(Capacity(Database)));
     Out.Append(HeadTextFor(Database.Charset()));
     Out.Literal("\r\n# Satellitendaten\r\n");
     for (const auto& Satellite : Database.Satellites()) {

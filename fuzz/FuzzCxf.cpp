@@ -296,16 +296,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     Options.ExcludeTransponderUF = Work.ExcludeTransponderUF;
     Options.ExcludeSatelliteUF = Work.ExcludeSatelliteUF;
 
-    // One HTML exporter for all inputs: its page buffers keep their memory,
-    // which AddressSanitizer would otherwise map afresh, and fault in page by
-    // page, for every input. Nothing else carries over; each export starts
-    // its rows and pages anew.
+    // One exporter of each kind for all inputs: their buffers keep their
+    // memory, which AddressSanitizer would otherwise map afresh, and fault in
+    // page by page, for every input. Nothing else carries over; each export
+    // writes its output anew.
     static TCheckingSink Sink;
+    static TCxfCSVExporter CsvExporter(Sink);
+    static TCxfSQLExporter SqlExporter(Sink);
     static TCxfHTMLExporter HtmlExporter(Sink);
     Sink.Begin(*File, Work);
     switch (Work.Exporter) {
-        case fuzzcxf::TExporter::Csv: TCxfCSVExporter(Sink).Export(Options); break;
-        case fuzzcxf::TExporter::Sql: TCxfSQLExporter(Sink).Export(Options); break;
+        case fuzzcxf::TExporter::Csv: CsvExporter.Export(Options); break;
+        case fuzzcxf::TExporter::Sql: SqlExporter.Export(Options); break;
         case fuzzcxf::TExporter::Html:
             HtmlExporter.Export(Options, {DefaultHtmlHeadText, UserHeadLine});
             CheckPages(Sink.PageRows, *File, Work);
