@@ -635,7 +635,7 @@ void TCxfFile::ReadChannel() {
     // NameMaxLength characters: its name is copied whole.
     static_assert(TNameText::Capacity <= NameMaxLength);
     const std::uint16_t First = WordAt(Record);
-    // Built where it stays, field by field, without a copy in between.
+    // Built where it stays, with no finished record copied in.
     FChannels.push_back(new (NewChannelSlot()) TChannel{
         .Transponder = Transponder,
         .VideoPID = static_cast<std::uint16_t>(First & 0x1FFF),

@@ -250,7 +250,7 @@ private:
     void ReadTransponder();
     void ReadChannel();
     void* NewChannelSlot();  // storage for the next kept channel, which the caller builds and lists
-    void GrowPackageIndex();  // doubles FPackageSlots and places every package anew
+    void GrowPackageIndex();  // enlarges FPackageSlots and places every package anew
 
     char FDecimalSeparator;
     TCharset FCharset;
