@@ -54,16 +54,17 @@ NOT_TRACED std::vector<std::string_view> Lines(std::string_view Text) {
 
 // Eight bytes at a time: a byte's high bit in these masks says whether that
 // byte is below 0x20, or equal to C; no carry crosses from byte to byte.
-constexpr std::uint64_t Highs = 0x8080808080808080;
-constexpr std::uint64_t Lows = ~Highs;
+constexpr std::uint64_t Ones = 0x0101010101010101;
+constexpr std::uint64_t Highs = Ones * 0x80;
+constexpr std::uint64_t Lows = Ones * 0x7F;
 PLAIN_SCAN std::uint64_t Word(const char* At) {
     std::uint64_t W;
     std::memcpy(&W, At, 8);
     return W;
 }
-PLAIN_SCAN std::uint64_t BelowSpace(std::uint64_t W) { return ~(((W & Lows) + Lows / 0x7F * 0x60) | W) & Highs; }
+PLAIN_SCAN std::uint64_t BelowSpace(std::uint64_t W) { return ~(((W & Lows) + Ones * 0x60) | W) & Highs; }
 PLAIN_SCAN std::uint64_t BytesEqual(std::uint64_t W, char C) {
-    const std::uint64_t X = W ^ (Lows / 0x7F * static_cast<unsigned char>(C));
+    const std::uint64_t X = W ^ (Ones * static_cast<unsigned char>(C));
     return ~(((X & Lows) + Lows) | X) & Highs;
 }
 
