@@ -162,6 +162,7 @@
       // The file picked before is no longer the chosen one either.
       withCString('', (name) => core._ZanveroSetInput(name, 0, 0));
       chosenFile = '';
+      $('cxf-file').value = '';
       describeFile();
       showMessage('error', file.name + ': ' + errorText(error));
       return;
