@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "FrontendRulesUnit.h"
+
 bool FitsWindowLayout(const QFont& Font) {
     // The widest label of the main window with the width it has in the font
     // the layout was made with; a font that fits it fits the other texts.
@@ -43,8 +45,7 @@ TAppServices& TAppServices::Default() {
 }
 
 QString ErrorBoxText(const QString& Message) {
-    if (!Message.isEmpty() && Message.back() > QLatin1Char('.')) return Message + QLatin1Char('.');
-    return Message;
+    return QString::fromStdString(ErrorBoxText(Message.toStdString()));
 }
 
 QString ExceptionText(const std::exception_ptr& Error) {

@@ -58,8 +58,7 @@ public:
     static TAppServices& Default();
 };
 
-// An error's text as the error box shows it: a full stop is appended when
-// the last character comes after the full stop in the character set.
+// An error's text as the error box shows it (the rule of FrontendRulesUnit).
 QString ErrorBoxText(const QString& Message);
 
 // The text of an exception from the core (local 8-bit) or of anything else.

@@ -1,6 +1,7 @@
 #include "HtmlHeaderEditWindowUnit.h"
 
 #include "AppServicesUnit.h"
+#include "HeadTextUnit.h"
 #include "ScreenPlacementUnit.h"
 
 #include <QFont>
@@ -28,33 +29,11 @@ constexpr int MemoBottomGap = ClientHeight - 561;
 }  // namespace
 
 QString HeaderLinesToEditorText(const std::vector<std::string>& Lines) {
-    QString Text;
-    for (const std::string& Line : Lines) {
-        QString Shown = QString::fromStdString(Line);
-        Shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        Shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        Text += Shown;
-        Text += QLatin1Char('\n');
-    }
-    return Text;
+    return QString::fromStdString(HeadLinesToEditorText(Lines));
 }
 
 std::vector<std::string> EditorTextToHeaderLines(const QString& Text) {
-    QStringList Parts = Text.split(QLatin1Char('\n'));
-    if (!Parts.isEmpty() && Parts.back().isEmpty()) Parts.removeLast();
-    std::vector<std::string> Lines;
-    Lines.reserve(static_cast<std::size_t>(Parts.size()));
-    for (const QString& Part : Parts) {
-        // Counted in characters, not UTF-16 units, so no character is split.
-        const QList<uint> Characters = Part.toUcs4();
-        if (Characters.size() > MaxHeaderLineLength)
-            Lines.push_back(QString::fromUcs4(reinterpret_cast<const char32_t*>(Characters.constData()),
-                                              MaxHeaderLineLength)
-                                .toStdString());
-        else
-            Lines.push_back(Part.toStdString());
-    }
-    return Lines;
+    return EditorTextToHeadLines(Text.toStdString());
 }
 
 THtmlHeaderEditWindow::THtmlHeaderEditWindow(QWidget* Parent) : THtmlHeaderEditWindow(TAppServices::Default(), Parent) {}

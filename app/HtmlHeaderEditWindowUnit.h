@@ -11,14 +11,9 @@ class QPlainTextEdit;
 class TAppServices;
 class QPushButton;
 
-// Longest line the editor hands back; longer lines are cut.
-inline constexpr int MaxHeaderLineLength = 4096;
-
-// The editor text of a list: every line followed by a line break; a line
-// that holds line breaks of its own shows as several lines.
+// The editor text of a list and the list of an editor text, by the rules
+// of HeadTextUnit.
 QString HeaderLinesToEditorText(const std::vector<std::string>& Lines);
-// The list of an editor text: one line per editor line, the empty line after
-// a final line break not counted, each cut to MaxHeaderLineLength characters.
 std::vector<std::string> EditorTextToHeaderLines(const QString& Text);
 
 class THtmlHeaderEditWindow : public QDialog {

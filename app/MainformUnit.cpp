@@ -1,5 +1,7 @@
 #include "MainformUnit.h"
 
+#include "FrontendRulesUnit.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -133,12 +135,7 @@ qreal Opacity(int Value) {
 }  // namespace
 
 char LoaderDecimalSeparator() {
-    const QString Point = QLocale().decimalPoint();
-    if (Point.size() == 1) {
-        const char16_t Code = Point.front().unicode();
-        if (Code < 0x80 || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
-    }
-    return LocaleDecimalSeparator();
+    return DefaultDecimalSeparator(QLocale().decimalPoint().toStdString(), LocaleDecimalSeparator());
 }
 
 TMainform::TMainform(TAppServices& AppServices, QWidget* Parent)

@@ -184,6 +184,6 @@ private:
     bool SettingsSaved = false;
 };
 
-// The decimal separator handed to the loader: the locale's when it is one
-// single-byte character, else the one the core finds in the environment.
+// The decimal separator handed to the loader: the locale's by the rule of
+// DefaultDecimalSeparator, else the one the core finds in the environment.
 char LoaderDecimalSeparator();

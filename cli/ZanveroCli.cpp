@@ -24,6 +24,8 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
 #include "DirectoriesUnit.h"
+#include "FrontendRulesUnit.h"
+#include "HeadTextUnit.h"
 #include "Utf8Unit.h"
 
 namespace {
@@ -202,40 +204,31 @@ TFormat ParseFormat(const TArguments& Arguments) {
 }
 
 void ParseExclusions(const std::vector<std::string>& Lists, TExportOptions& Options) {
+    unsigned Bits = 0;
     for (const std::string& List : Lists) {
         std::size_t Start = 0;
         while (true) {
             const std::size_t Comma = List.find(',', Start);
             const std::string Item = TrimText(List.substr(Start, Comma - Start));
-            if (Item == "channel-uf") {
-                Options.ExcludeChannelUF = true;
-            } else if (Item == "channel-vpid") {
-                Options.ExcludeChannelVPID = true;
-            } else if (Item == "transponder-uf") {
-                Options.ExcludeTransponderUF = true;
-            } else if (Item == "satellite-uf") {
-                Options.ExcludeSatelliteUF = true;
-            } else if (Item == "all") {
-                Options.ExcludeChannelUF = Options.ExcludeChannelVPID = true;
-                Options.ExcludeTransponderUF = Options.ExcludeSatelliteUF = true;
-            } else {
+            const unsigned ItemBits = ExclusionBits(Item);
+            if (ItemBits == 0)
                 throw EUsageError("unknown --exclude item " + Quoted(Item) +
                                   " (expected channel-uf, channel-vpid, transponder-uf, satellite-uf or all)");
-            }
+            Bits |= ItemBits;
             if (Comma == std::string::npos) break;
             Start = Comma + 1;
         }
     }
+    SetExclusions(Options, Bits);
 }
 
 // The position texts are Windows-1252, so the separator must be one
-// character that has a single byte there: printable ASCII or Latin-1.
+// character that has a single byte there.
 char ParseSeparator(const std::string& Text) {
     const std::optional<std::u32string> Codes = DecodeUtf8(Text);
     if (Codes && Codes->size() != 1)
         throw EUsageError("--decimal-separator takes exactly one character, not " + Quoted(Text));
-    const char32_t Code = Codes ? Codes->front() : 0;
-    if ((Code >= 0x20 && Code < 0x7F) || (Code >= 0xA0 && Code <= 0xFF)) return static_cast<char>(Code);
+    if (const std::optional<char> Byte = DecimalSeparatorByte(Text)) return *Byte;
     throw EUsageError("--decimal-separator " + Quoted(Text) + " is not a printable Windows-1252 character");
 }
 
@@ -278,9 +271,7 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
     return Request;
 }
 
-// One entry per line of a UTF-8 file, line ends removed. A byte-order mark
-// that an editor put in front would end up as stray text inside the page
-// head, so it is dropped.
+// One entry per line of a UTF-8 file (HeadTextFileLines).
 std::vector<std::string> ReadHeadText(const std::string& FileName) {
     // As UTF-8 text the name reaches Windows' wide API; Linux gets its bytes.
     // Linux opens a directory like a file and fails only when it is read;
@@ -291,20 +282,8 @@ std::vector<std::string> ReadHeadText(const std::string& FileName) {
     if (!In) throw ECxfError("Cannot open file \"" + FileName + "\". " + std::strerror(errno));
     std::string Bytes{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
     if (In.bad()) throw ECxfError("Cannot read file \"" + FileName + "\"");
-    if (Bytes.rfind("\xEF\xBB\xBF", 0) == 0) Bytes.erase(0, 3);
     if (!DecodeUtf8(Bytes)) throw ECxfError("Head text file \"" + FileName + "\" is not UTF-8");
-
-    std::vector<std::string> Lines;
-    std::size_t Start = 0;
-    while (Start < Bytes.size()) {
-        std::size_t End = Bytes.find('\n', Start);
-        if (End == std::string::npos) End = Bytes.size();
-        std::size_t Cut = End;
-        if (Cut > Start && Bytes[Cut - 1] == '\r') --Cut;
-        Lines.push_back(Bytes.substr(Start, Cut - Start));
-        Start = End + 1;
-    }
-    return Lines;
+    return HeadTextFileLines(Bytes);
 }
 
 void MakeDirectory(const std::string& Directory) {

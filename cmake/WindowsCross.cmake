@@ -1,6 +1,5 @@
 # The Windows build made on Linux: its programs run under Wine (the tests,
-# their discovery at build time, the command-line comparison), and
-# GoogleTest is built for the target from Debian's sources.
+# their discovery at build time, the command-line comparison).
 find_program(ZANVERO_WINE NAMES wine REQUIRED)
 find_program(ZANVERO_WINESERVER NAMES wineserver REQUIRED)
 # Without its preloader, Wine lets Linux place a new process's heap at random
@@ -37,9 +36,3 @@ set(ZANVERO_WINEPREFIX "${CMAKE_BINARY_DIR}/wine")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
-
-if(ZANVERO_BUILD_TESTS)
-  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-  # Its targets come with the GTest:: names that find_package(GTest) gives.
-  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-endif()

@@ -1,5 +1,6 @@
 // Replacing files and writing to descriptors on Linux and other POSIX systems.
 #include "CxfExportWriter.h"
+#include "FileModeUnit.h"
 #include "FileSpliceUnit.h"
 
 #include <cerrno>
@@ -42,9 +43,7 @@ bool WriteAll(int Fd, std::string_view Bytes) {
 // target exists, so that replacing a file does not change who may read it.
 mode_t TargetMode(const struct stat* Existing) {
     if (Existing != nullptr) return Existing->st_mode & 07777;
-    const mode_t Mask = ::umask(0);
-    ::umask(Mask);
-    return 0666 & ~Mask;
+    return NewFileMode();
 }
 
 // A device, a pipe or a socket cannot be replaced by renaming a file over

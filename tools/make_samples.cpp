@@ -47,6 +47,21 @@ CxfImageBuilder Corners() {
     return Image;
 }
 
+// Satellites whose names differ only in what the page names replace by "_":
+// the later ones' pages are written over the earlier ones' in the same run.
+CxfImageBuilder RepeatedPageNames() {
+    CxfImageBuilder Image;
+    const char* const Names[] = {"Astra 19.2E", "Astra-19.2E", "Astra 19,2E", "Astra/19.2E"};
+    for (int i = 0; i < 4; ++i) {
+        Image.Satellite(i, {Names[i], static_cast<std::uint16_t>(192 + i)})
+            .Transponder(i, {static_cast<std::uint16_t>(11494 + i), 22000, static_cast<std::uint8_t>(i), 0, 1,
+                             static_cast<std::uint16_t>(1101 + i)})
+            .Channel(i, {"Kanal " + std::to_string(i), static_cast<std::uint16_t>(i), 101, 102, 101, 0,
+                         static_cast<std::uint16_t>(28106 + i)});
+    }
+    return Image;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -58,6 +73,7 @@ int main(int argc, char* argv[]) {
         const std::filesystem::path Dir = argv[1];
         std::filesystem::create_directories(Dir);
         Corners().WriteTo(Dir / "corners.cxf");
+        RepeatedPageNames().WriteTo(Dir / "repeated-names.cxf");
         CxfImageBuilder().Magic("CXF1").WriteTo(Dir / "wrong-magic.cxf");
         CxfImageBuilder Short = Corners();
         Short.Bytes().resize(CxfFileSize - 1);

@@ -18,6 +18,8 @@
 #include "CxfSQLExporterUnit.h"
 #include "DirectoriesUnit.h"
 #include "ExportRunUnit.h"
+#include "FrontendRulesUnit.h"
+#include "HeadTextUnit.h"
 
 namespace {
 
@@ -28,12 +30,15 @@ const std::string InputDirectory = "/input/";
 // the pages themselves go to the memory sink under their bare names.
 const std::string ExportDirectory = "/export/";
 
-enum TMessageKind : int { mkNone = 0, mkError = 1, mkInformation = 2 };
+// An HTML export that writes no page leaves the window's user an empty
+// folder to look into; the page has nothing to offer, so it says why.
+const std::string NoPagesText =
+    "Keine HTML-Seiten erzeugt: Kein benannter Satellit hat Kanäle, die nicht vom Export ausgeschlossen sind.";
 
 struct TPageState {
     std::string InputName;  // as the user's file was called; empty: none chosen
     TMemorySink Output;
-    int MessageKind = mkNone;
+    TMessageKind MessageKind = mkNone;
     std::string Message;
     std::string Returned;  // keeps the last text handed to the page alive
 };
@@ -48,12 +53,6 @@ const char* Hand(std::string Text) {
     return State().Returned.c_str();
 }
 
-// The window adds a final full stop to an error text that lacks one.
-std::string ErrorBoxText(std::string Message) {
-    if (!Message.empty() && Message.back() > '.') Message += '.';
-    return Message;
-}
-
 // "settings.cxf" gives "settings": the names of the downloads follow the
 // file the user chose.
 std::string Stem(const std::string& Name) {
@@ -65,26 +64,16 @@ TCharset CharsetOf(int Code) {
     return Code == 1 ? TCharset::Utf8 : TCharset::Windows1252;
 }
 
-// Lines joined by "\n"; a negative count asks for the built-in head text.
-std::vector<std::string> HeadLines(const char* Joined, int Count) {
-    if (Count < 0) return {DefaultHtmlHeadText};
-    std::vector<std::string> Lines;
-    if (Count == 0) return Lines;
-    std::string Text = Joined ? Joined : "";
-    std::size_t Start = 0;
-    for (int i = 0; i + 1 < Count; ++i) {
-        const std::size_t End = Text.find('\n', Start);
-        if (End == std::string::npos) break;
-        Lines.push_back(Text.substr(Start, End - Start));
-        Start = End + 1;
-    }
-    Lines.push_back(Text.substr(Start));
-    return Lines;
+// The page keeps the head text as the editor shows it; none stands for the
+// built-in head text.
+std::vector<std::string> HeadLines(const char* EditorText) {
+    if (EditorText == nullptr) return {DefaultHtmlHeadText};
+    return EditorTextToHeadLines(EditorText);
 }
 
 struct TPageSettings {
     int ExportType = etHTML;
-    unsigned Exclusions = 0;  // bit 0 channel UF, 1 channel VPID, 2 transponder UF, 3 satellite UF
+    unsigned Exclusions = 0;  // TExclusionBit
     char DecimalSeparator = ',';
     TCharset Charset = TCharset::Windows1252;
     std::vector<std::string> HeadText;
@@ -102,10 +91,10 @@ public:
     }
     std::string ExportPathText() const override { return ExportDirectory; }
     int ExportTypeItemIndex() const override { return FSettings.ExportType; }
-    bool ExcludeChannelUFChecked() const override { return FSettings.Exclusions & 1; }
-    bool ExcludeChannelVPIDChecked() const override { return FSettings.Exclusions & 2; }
-    bool ExcludeTransponderUFChecked() const override { return FSettings.Exclusions & 4; }
-    bool ExcludeSatelliteUFChecked() const override { return FSettings.Exclusions & 8; }
+    bool ExcludeChannelUFChecked() const override { return FSettings.Exclusions & ebChannelUF; }
+    bool ExcludeChannelVPIDChecked() const override { return FSettings.Exclusions & ebChannelVPID; }
+    bool ExcludeTransponderUFChecked() const override { return FSettings.Exclusions & ebTransponderUF; }
+    bool ExcludeSatelliteUFChecked() const override { return FSettings.Exclusions & ebSatelliteUF; }
     const std::vector<std::string>& HeadTextLines() const override { return FSettings.HeadText; }
 
     // The page shows the busy caption itself, so that the browser can paint
@@ -122,7 +111,7 @@ public:
     void ShowInformationMessage(const std::string& Text) override { Show(mkInformation, Text); }
 
 private:
-    static void Show(int Kind, const std::string& Text) {
+    static void Show(TMessageKind Kind, const std::string& Text) {
         State().MessageKind = Kind;
         State().Message = Text;
     }
@@ -197,11 +186,13 @@ EMSCRIPTEN_KEEPALIVE const char* ZanveroDescribe(int Charset) {
     }
 }
 
-// One export run. Afterwards ZanveroMessageKind/Text tell what the window
-// would have shown, and ZanveroFile* give the files it wrote. 0 when the
-// run came to its end, 1 when an error ended it.
+// One export run. Exclusions holds TExclusionBit values (ZanveroExclusionBits),
+// HeadText the head text as the editor shows it, or null for the built-in
+// one. Afterwards ZanveroMessageKind/Text tell what the window would have
+// shown, and ZanveroFile* give the files it wrote. 0 when the run came to
+// its end, 1 when an error ended it.
 EMSCRIPTEN_KEEPALIVE int ZanveroRun(int ExportType, int Exclusions, int DecimalSeparator, int Charset,
-                                    const char* HeadText, int HeadLineCount) {
+                                    const char* HeadText) {
     TPageState& Page = State();
     Page.Output.Files.clear();
     Page.MessageKind = mkNone;
@@ -212,12 +203,18 @@ EMSCRIPTEN_KEEPALIVE int ZanveroRun(int ExportType, int Exclusions, int DecimalS
     Settings.Exclusions = static_cast<unsigned>(Exclusions);
     Settings.DecimalSeparator = static_cast<char>(DecimalSeparator);
     Settings.Charset = CharsetOf(Charset);
-    Settings.HeadText = HeadLines(HeadText, HeadLineCount);
+    Settings.HeadText = HeadLines(HeadText);
 
     TPageHost Host(Settings);
     TPageBackend Backend(Settings.DecimalSeparator, Settings.Charset);
     try {
         RunExport(Host, Backend);
+        // A run that found the file and wrote no page: the window's user
+        // would find an empty folder.
+        if (ExportType == etHTML && Page.MessageKind == mkNone && Page.Output.Files.empty()) {
+            Page.MessageKind = mkInformation;
+            Page.Message = NoPagesText;
+        }
         return 0;
     } catch (const std::exception& Error) {
         // As the window's top-level handler: the error's text in an error box.
@@ -228,7 +225,9 @@ EMSCRIPTEN_KEEPALIVE int ZanveroRun(int ExportType, int Exclusions, int DecimalS
     }
 }
 
-EMSCRIPTEN_KEEPALIVE int ZanveroMessageKind() { return State().MessageKind; }
+// The kind of the run's message by its name (MessageKindName): "error",
+// "information", or "" for none.
+EMSCRIPTEN_KEEPALIVE const char* ZanveroMessageKind() { return MessageKindName(State().MessageKind); }
 EMSCRIPTEN_KEEPALIVE const char* ZanveroMessageText() { return State().Message.c_str(); }
 
 EMSCRIPTEN_KEEPALIVE int ZanveroFileCount() { return static_cast<int>(State().Output.Files.size()); }
@@ -260,13 +259,33 @@ EMSCRIPTEN_KEEPALIVE const char* ZanveroArchiveName() {
 EMSCRIPTEN_KEEPALIVE int ZanveroImageSize() { return static_cast<int>(CxfFileSize); }
 
 // Texts the page shows that belong to the run: 0 the busy caption, 1 the
-// built-in head text (lines joined by CR LF), 2 the message for a missing file.
+// built-in head text as the editor shows it, 2 the message for a missing file.
 EMSCRIPTEN_KEEPALIVE const char* ZanveroText(int Which) {
     switch (Which) {
         case 0: return BusyCaptionText.c_str();
-        case 1: return DefaultHtmlHeadText.c_str();
+        case 1: return Hand(HeadLinesToEditorText({DefaultHtmlHeadText}));
         default: return CxfFileNotFoundText.c_str();
     }
+}
+
+// The head text that an accepted editor text gives, as the editor shows it
+// when it opens again: the lines cut, the empty rest after a final line
+// break dropped.
+EMSCRIPTEN_KEEPALIVE const char* ZanveroEditedHeadText(const char* EditorText) {
+    return Hand(HeadLinesToEditorText(EditorTextToHeadLines(EditorText ? EditorText : "")));
+}
+
+// The bits of an exclusion's name ("channel-uf", ..., ExclusionBits) for
+// ZanveroRun; 0 for an unknown name.
+EMSCRIPTEN_KEEPALIVE int ZanveroExclusionBits(const char* Name) {
+    return static_cast<int>(ExclusionBits(Name ? Name : ""));
+}
+
+// The decimal separator the page starts with, from the separator of the
+// browser language's numbers (UTF-8), as a character code; "." where that
+// separator has no byte in the position texts.
+EMSCRIPTEN_KEEPALIVE int ZanveroDefaultDecimalSeparator(const char* LanguageSeparator) {
+    return static_cast<unsigned char>(DefaultDecimalSeparator(LanguageSeparator ? LanguageSeparator : "", '.'));
 }
 
 }  // extern "C"

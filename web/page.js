@@ -1,20 +1,23 @@
 // The browser page: reads the chosen .cxf file into memory, hands it with the
 // settings to the WebAssembly module (the core's converter and the window's
 // export run), and offers what the run wrote as downloads. The conversion
-// itself, the run's order of steps, its messages and the output names all
-// come from the module.
+// itself, the run's order of steps, its messages, the output names and the
+// rules the window applies too (head text, decimal separator, exclusion
+// bits) all come from the module.
 'use strict';
 
 (function () {
   const $ = (id) => document.getElementById(id);
   const SettingsKey = 'zanvero.settings';
-  const MaxHeaderLineLength = 4096;  // characters per head text line, as in the window's editor
+  // Each check box is named after its exclusion, as the module knows them.
+  const ExclusionPrefix = 'exclude-';
   const ExclusionIds = ['exclude-channel-uf', 'exclude-channel-vpid', 'exclude-transponder-uf', 'exclude-satellite-uf'];
-  const MessageError = 1;
 
   let core = null;          // the module, once it is ready
   let chosenFile = '';      // the name of the file in the module, '' when none
-  let headLines = null;     // null: the built-in head text
+  let headText = null;      // the head text as the editor shows it; null: the built-in one
+  let separatorChosen = false;  // a stored or picked decimal separator, not the language's
+  let picks = 0;            // files picked so far; only the last one is taken
   let busy = false;
 
   // What the page measured: when it became ready, and the last export's
@@ -48,9 +51,29 @@
 
   // --- settings (what the window keeps, and the page's two options) ----
 
-  function defaultDecimalSeparator() {
-    const separator = (1.5).toLocaleString(navigator.language).charAt(1);
-    return separator === ',' ? ',' : '.';
+  // The decimal separator of numbers in the browser's language. A tag that
+  // the browser refuses ("C" from a system with LANG=C.UTF-8) falls back to
+  // the browser's own default, as a language it does not know does.
+  function browserDecimalSeparator() {
+    let format;
+    try {
+      format = new Intl.NumberFormat(navigator.language);
+    } catch (error) {
+      format = new Intl.NumberFormat();
+    }
+    const part = format.formatToParts(1.5).find((piece) => piece.type === 'decimal');
+    return part ? part.value : '.';
+  }
+
+  // The language's separator by the rule the window follows, offered in the
+  // list even where it is neither of the usual two.
+  function chooseDefaultDecimalSeparator() {
+    const code = withCString(browserDecimalSeparator(), (separator) => core._ZanveroDefaultDecimalSeparator(separator));
+    const separator = String.fromCharCode(code);
+    const list = $('decimal-separator');
+    if (!Array.from(list.options).some((option) => option.value === separator))
+      list.add(new Option('"' + separator + '"', separator));
+    list.value = separator;
   }
 
   function currentSettings() {
@@ -58,7 +81,7 @@
     return {
       exportType: type ? Number(type.value) : -1,
       exclusions: ExclusionIds.map((id) => $(id).checked),
-      headLines: headLines,
+      headText: headText,
       decimalSeparator: $('decimal-separator').value,
       charset: Number($('charset').value),
       htmlTarget: $('html-target').value,
@@ -80,24 +103,32 @@
     } catch (error) {
       stored = null;
     }
-    $('decimal-separator').value = defaultDecimalSeparator();
     if (!stored || typeof stored !== 'object') return;
     const radio = $('type-' + stored.exportType);
     if (radio) radio.checked = true;
     if (Array.isArray(stored.exclusions))
       ExclusionIds.forEach((id, i) => { if (typeof stored.exclusions[i] === 'boolean') $(id).checked = stored.exclusions[i]; });
-    if (Array.isArray(stored.headLines) && stored.headLines.every((line) => typeof line === 'string'))
-      headLines = stored.headLines;
-    if (stored.decimalSeparator === ',' || stored.decimalSeparator === '.') $('decimal-separator').value = stored.decimalSeparator;
+    if (typeof stored.headText === 'string') {
+      headText = stored.headText;
+    } else if (Array.isArray(stored.headLines) && stored.headLines.every((line) => typeof line === 'string')) {
+      // Earlier versions of the page stored the lines themselves, each free
+      // of line breaks: as the editor shows them, each ends with one.
+      headText = stored.headLines.map((line) => line + '\n').join('');
+    }
+    if (stored.decimalSeparator === ',' || stored.decimalSeparator === '.') {
+      $('decimal-separator').value = stored.decimalSeparator;
+      separatorChosen = true;
+    }
     if (stored.charset === 0 || stored.charset === 1) $('charset').value = String(stored.charset);
     if (stored.htmlTarget === 'zip' || stored.htmlTarget === 'folder') $('html-target').value = stored.htmlTarget;
   }
 
   // --- messages ---------------------------------------------------------
 
+  // kind: 'error' or 'information', as the module names the kinds.
   function showMessage(kind, message) {
     const dialog = $('message');
-    dialog.dataset.kind = kind === MessageError ? 'error' : 'information';
+    dialog.dataset.kind = kind;
     $('message-text').textContent = message;
     dialog.showModal();
     $('message-ok').focus();
@@ -113,12 +144,31 @@
     $('file-summary').textContent = chosenFile + ': ' + text(core._ZanveroDescribe(Number($('charset').value)));
   }
 
+  function errorText(error) {
+    return String(error && error.message ? error.message : error);
+  }
+
   async function takeFile(file) {
     if (!file || !core) return;
-    // The loader reads only the start of a file; a large file dropped by
-    // mistake is not read into memory as a whole. One byte more than the
-    // loader needs keeps a longer file longer.
-    const bytes = new Uint8Array(await file.slice(0, core._ZanveroImageSize() + 1).arrayBuffer());
+    const pick = ++picks;
+    let bytes;
+    try {
+      // The loader reads only the start of a file; a large file dropped by
+      // mistake is not read into memory as a whole. One byte more than the
+      // loader needs keeps a longer file longer.
+      bytes = new Uint8Array(await file.slice(0, core._ZanveroImageSize() + 1).arrayBuffer());
+    } catch (error) {
+      if (pick !== picks) return;
+      // The file picked before is no longer the chosen one either.
+      withCString('', (name) => core._ZanveroSetInput(name, 0, 0));
+      chosenFile = '';
+      $('cxf-file').value = '';
+      describeFile();
+      showMessage('error', file.name + ': ' + errorText(error));
+      return;
+    }
+    // A file picked later has been (or is being) taken: it stays chosen.
+    if (pick !== picks) return;
     const buffer = core._malloc(Math.max(bytes.length, 1));
     try {
       core.HEAPU8.set(bytes, buffer);
@@ -132,22 +182,8 @@
 
   // --- the head text editor ---------------------------------------------
 
-  function editorText(lines) {
-    return lines.map((line) => line.replace(/\r\n/g, '\n').replace(/\r/g, '\n') + '\n').join('');
-  }
-
-  function editedLines(value) {
-    const parts = value.split('\n');
-    if (parts.length > 0 && parts[parts.length - 1] === '') parts.pop();
-    return parts.map((line) => {
-      const characters = Array.from(line);
-      return characters.length > MaxHeaderLineLength ? characters.slice(0, MaxHeaderLineLength).join('') : line;
-    });
-  }
-
   function openHeaderEditor() {
-    const lines = headLines !== null ? headLines : [text(core._ZanveroText(1))];
-    $('header-text').value = editorText(lines);
+    $('header-text').value = headText !== null ? headText : text(core._ZanveroText(1));
     $('header-editor').showModal();
     $('header-text').focus();
     $('header-text').setSelectionRange(0, 0);
@@ -200,14 +236,21 @@
     download(text(core._ZanveroArchiveName()), [archive], 'application/zip');
   }
 
+  function exclusionBits(exclusions) {
+    let bits = 0;
+    ExclusionIds.forEach((id, i) => {
+      if (exclusions[i])
+        bits |= withCString(id.slice(ExclusionPrefix.length), (name) => core._ZanveroExclusionBits(name));
+    });
+    return bits;
+  }
+
   function runInModule(settings) {
     const started = performance.now();
-    const head = settings.headLines;
-    const joined = head === null ? '' : head.join('\n');
-    const count = head === null ? -1 : head.length;
-    withCString(joined, (headText) => core._ZanveroRun(settings.exportType,
-      settings.exclusions.reduce((mask, on, bit) => mask | (on ? 1 << bit : 0), 0),
-      settings.decimalSeparator.charCodeAt(0), settings.charset, headText, count));
+    const run = (head) => core._ZanveroRun(settings.exportType, exclusionBits(settings.exclusions),
+      settings.decimalSeparator.charCodeAt(0), settings.charset, head);
+    if (settings.headText === null) run(0);
+    else withCString(settings.headText, run);
     const files = [];
     const fileCount = core._ZanveroFileCount();
     for (let i = 0; i < fileCount; ++i) {
@@ -216,7 +259,7 @@
     }
     core._ZanveroReleaseFiles();
     window.zanveroTimings = { convert: performance.now() - started };
-    return { kind: core._ZanveroMessageKind(), message: text(core._ZanveroMessageText()), files: files };
+    return { kind: text(core._ZanveroMessageKind()), message: text(core._ZanveroMessageText()), files: files };
   }
 
   // Lets the browser paint the busy caption before the run takes the thread.
@@ -240,9 +283,9 @@
       const result = runInModule(settings);
       if (result.files.length > 0) await deliver(settings.exportType, result.files);
       window.zanveroTimings.total = performance.now() - started;
-      if (result.kind !== 0) showMessage(result.kind, result.message);
+      if (result.kind !== '') showMessage(result.kind, result.message);
     } catch (error) {
-      showMessage(MessageError, String(error && error.message ? error.message : error));
+      showMessage('error', errorText(error));
     } finally {
       button.innerHTML = caption;
       button.removeAttribute('aria-busy');
@@ -269,7 +312,7 @@
     $('export-start').addEventListener('click', startExport);
     $('html-header').addEventListener('click', openHeaderEditor);
     $('header-ok').addEventListener('click', () => {
-      headLines = editedLines($('header-text').value);
+      headText = withCString($('header-text').value, (value) => text(core._ZanveroEditedHeadText(value)));
       saveSettings();
       $('header-editor').close();
     });
@@ -284,6 +327,7 @@
     for (const control of document.querySelectorAll('#export-type input, #exclusions input, #options select, #html-target'))
       control.addEventListener('change', saveSettings);
     $('charset').addEventListener('change', describeFile);
+    $('decimal-separator').addEventListener('change', () => { separatorChosen = true; });
   }
 
   async function start() {
@@ -293,9 +337,10 @@
     try {
       core = await ZanveroModule({ wasmBinary: wasmBytes() });
     } catch (error) {
-      showMessage(MessageError, String(error && error.message ? error.message : error));
+      showMessage('error', errorText(error));
       return;
     }
+    if (!separatorChosen) chooseDefaultDecimalSeparator();
     $('export-start').disabled = false;
     $('export-start').focus();
     const file = $('cxf-file').files[0];

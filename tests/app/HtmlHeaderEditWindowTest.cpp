@@ -1,5 +1,4 @@
-// The head text editor: its window, the conversion between list and editor
-// text, and accepting or abandoning an edit.
+// The head text editor: its window, and accepting or abandoning an edit.
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
@@ -8,9 +7,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "CxfHTMLExporterUnit.h"
 #include "HtmlHeaderEditWindowUnit.h"
-#include "TestNames.h"
 
 using Lines = std::vector<std::string>;
 
@@ -41,44 +38,6 @@ TEST_P(EditorSizes, EditorFillsAndButtonsKeepToTheCorners) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, EditorSizes, testing::Values(QSize(679, 589), QSize(100, 50), QSize(1000, 700)),
                          testing::PrintToStringParamName());
-
-struct TEditorTextCase {
-    const char* Label;
-    QString Text;
-    Lines List;
-};
-
-void PrintTo(const TEditorTextCase& Case, std::ostream* Out) {
-    *Out << Case.Label << ": " << testing::PrintToString(Case.Text.left(20).toStdString()) << " (" << Case.Text.size() << " units)";
-}
-
-class EditorTextToLines : public testing::TestWithParam<TEditorTextCase> {};
-
-TEST_P(EditorTextToLines, OneLinePerEditorLine) {
-    EXPECT_EQ(EditorTextToHeaderLines(GetParam().Text), GetParam().List);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, EditorTextToLines,
-    testing::Values(TEditorTextCase{"Empty", "", {}}, TEditorTextCase{"OneLine", "a", {"a"}},
-                    TEditorTextCase{"TwoLines", "a\nb\n", {"a", "b"}},
-                    TEditorTextCase{"EmptyLast", "a\n\n", {"a", ""}},
-                    TEditorTextCase{"TabAndUmlaut", "\tä\n", {"\t\xC3\xA4"}},
-                    TEditorTextCase{"CutAfter4096", QString(5000, 'x'), {std::string(4096, 'x')}},
-                    TEditorTextCase{"Exactly4096", QString(4096, 'y') + "\n", {std::string(4096, 'y')}},
-                    // A character outside the 16-bit range counts once and is never split.
-                    TEditorTextCase{"PairNotSplit", QString(4095, 'z') + QString::fromUtf8("\xF0\x9F\x98\x80") + "z",
-                                    {std::string(4095, 'z') + "\xF0\x9F\x98\x80"}}),
-    testsupport::LabelName());
-
-TEST(HtmlHeaderEditWindow, DefaultHeadTextShowsAsItsLinesAndComesBackTheSame) {
-    const Lines Back = EditorTextToHeaderLines(HeaderLinesToEditorText({DefaultHtmlHeadText}));
-    ASSERT_EQ(Back.size(), 22u);
-    std::string Joined = Back[0];
-    for (std::size_t i = 1; i < Back.size(); ++i) Joined += "\r\n" + Back[i];
-    EXPECT_EQ(Joined, DefaultHtmlHeadText);
-    EXPECT_EQ(HeaderLinesToEditorText({"a", "", "b\rc"}), "a\n\nb\nc\n");
-}
 
 TEST(HtmlHeaderEditWindow, AcceptReplacesTheListAbortKeepsIt) {
     THtmlHeaderEditWindow Editor;

@@ -296,10 +296,4 @@ TEST_F(MainformTest, WindowsOpenInsideASmallScreen) {
     EXPECT_EQ(Editor.pos(), QPoint(900, 700));
 }
 
-TEST(ErrorBox, FullStopAfterCharactersAboveIt) {
-    for (const auto& [Message, Shown] : {std::pair{"File not found", "File not found."}, {"Fertig.", "Fertig."},
-                                         {"", ""}, {"Wirklich?", "Wirklich?."}, {"'X'", "'X'"}, {"Größe", "Größe."}})
-        EXPECT_EQ(ErrorBoxText(QString::fromUtf8(Message)), QString::fromUtf8(Shown));
-}
-
 }  // namespace
