@@ -1,4 +1,4 @@
-// The window's command line: at most one .cxf file, which the window opens
+// The window's command line: at most one .cxf file, which the window starts
 // with as if it had been picked in its file chooser, and -h/--help. Qt's own
 // options (-platform, -display, -style, ...) are taken by QApplication
 // before this sees the arguments.
