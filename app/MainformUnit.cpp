@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFont>
@@ -13,6 +14,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLocale>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QRadioButton>
@@ -132,6 +134,17 @@ qreal Opacity(int Value) {
     return Value / 255.0;
 }
 
+// The file that a drag carries when it is exactly one local file that is not
+// a folder; else empty.
+QString DraggedFile(const QMimeData* Data) {
+    if (!Data || !Data->hasUrls()) return {};
+    const QList<QUrl> Urls = Data->urls();
+    if (Urls.size() != 1 || !Urls.front().isLocalFile()) return {};
+    const QString File = Urls.front().toLocalFile();
+    if (File.isEmpty() || QFileInfo(File).isDir()) return {};
+    return File;
+}
+
 }  // namespace
 
 char LoaderDecimalSeparator() {
@@ -149,6 +162,7 @@ TMainform::TMainform(TAppServices& AppServices, QWidget* Parent)
     setFixedSize(388, 320);
     PlaceOnScreen(*this, QPoint(736, 284));
     setWindowOpacity(Opacity(CreatedOpacity));
+    setAcceptDrops(true);
     CreateControls();
     FormCreate();
 }
@@ -185,6 +199,9 @@ void TMainform::CreateControls() {
     std::tie(CxfFileBevel, CxfFileNameLabel, CxfFileSelectSpeedButton) = NewPathFrame(35);
     CxfFileNameLabel->setObjectName(QStringLiteral("CxfFileNameLabel"));
     CxfFileSelectSpeedButton->setObjectName(QStringLiteral("CxfFileSelectSpeedButton"));
+    const QString CxfFileHint = QStringLiteral("Die .cxf-Datei mit „...“ auswählen oder auf das Fenster ziehen");
+    CxfFileNameLabel->setToolTip(CxfFileHint);
+    CxfFileSelectSpeedButton->setToolTip(CxfFileHint);
 
     Label2 = new QLabel(QStringLiteral("Zielverzeichnis (HTML-Export):"), GroupBox2);
     Label2->setGeometry(16, 60, 145, 13);
@@ -353,10 +370,31 @@ void TMainform::CxfFileSelectSpeedButtonClick() {
     Guarded([this] {
         if (!CxfFileOpenDialogInitialDir.isEmpty()) CxfFileOpenDialog->setDirectory(CxfFileOpenDialogInitialDir);
         const std::optional<QString> Chosen = Services.RunFileDialog(*CxfFileOpenDialog);
-        if (!Chosen) return;
-        CxfFileNameLabel->setText(QDir::toNativeSeparators(*Chosen));
-        CxfFileOpenDialogInitialDir = QDir::toNativeSeparators(QFileInfo(*Chosen).absolutePath());
+        if (Chosen) ChooseCxfFile(*Chosen);
     });
+}
+
+void TMainform::ChooseCxfFile(const QString& FileName) {
+    const QFileInfo File(FileName);
+    CxfFileNameLabel->setText(QDir::toNativeSeparators(File.absoluteFilePath()));
+    CxfFileOpenDialogInitialDir = QDir::toNativeSeparators(File.absolutePath());
+}
+
+void TMainform::dragEnterEvent(QDragEnterEvent* Event) {
+    if (DraggedFile(Event->mimeData()).isEmpty())
+        Event->ignore();
+    else
+        Event->acceptProposedAction();
+}
+
+void TMainform::dropEvent(QDropEvent* Event) {
+    const QString File = DraggedFile(Event->mimeData());
+    if (File.isEmpty()) {
+        Event->ignore();
+        return;
+    }
+    Event->acceptProposedAction();
+    ChooseCxfFile(File);
 }
 
 void TMainform::ExportDirectorySpeedButtonClick() {

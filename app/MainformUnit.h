@@ -105,6 +105,13 @@ public:
     // The editor that Button1 opens; the window does not own it.
     void SetHtmlHeaderEditWindow(THtmlHeaderEditWindow* Editor) { HtmlHeaderEditWindow = Editor; }
 
+    // Makes FileName (relative to the working directory, or absolute) the
+    // chosen .cxf file: the label shows its full path and the open dialog
+    // next starts in its folder. The file need not exist. The file chooser,
+    // a file named on the command line and a file dropped on the window all
+    // come here.
+    void ChooseCxfFile(const QString& FileName);
+
     // Event handlers.
     void FormCreate();
     void FormClose();
@@ -166,6 +173,10 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    // One local file dragged onto the window is taken; anything else is
+    // refused, so the cursor shows that it cannot be dropped.
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     void CreateControls();

@@ -9,8 +9,19 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 
 !include "MUI2.nsh"
+!include "LogicLib.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zanvero"
+; The .cxf file type. Other programs name their files .cxf too, so an
+; association that is there already stays: Zanvero adds its own ProgID to
+; the extension's "Open with" list and becomes the extension's default only
+; where the extension has none.
+!define CLASSES "Software\Classes"
+!define PROGID "Zanvero.cxf"
+!define OPEN_COMMAND '"$INSTDIR\zanvero.exe" "%1"'
+; SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, NULL, NULL): Explorer
+; reads the associations again.
+!define NOTIFY_ASSOCIATIONS "shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)"
 
 Name "Zanvero ${VERSION}"
 OutFile "${OUTFILE}"
@@ -59,6 +70,21 @@ Section "Zanvero"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+  WriteRegStr HKLM "${CLASSES}\${PROGID}" "" "Senderliste (.cxf)"
+  WriteRegStr HKLM "${CLASSES}\${PROGID}\DefaultIcon" "" "$INSTDIR\zanvero.exe,0"
+  WriteRegStr HKLM "${CLASSES}\${PROGID}\shell\open\command" "" '${OPEN_COMMAND}'
+  WriteRegNone HKLM "${CLASSES}\.cxf\OpenWithProgids" "${PROGID}"
+  ; HKCR: the machine's and this user's classes together.
+  ReadRegStr $0 HKCR ".cxf" ""
+  ${If} $0 == ""
+    WriteRegStr HKLM "${CLASSES}\.cxf" "" "${PROGID}"
+  ${EndIf}
+  ; The program in "Open with" lists, for .cxf files.
+  WriteRegStr HKLM "${CLASSES}\Applications\zanvero.exe" "FriendlyAppName" "Zanvero"
+  WriteRegStr HKLM "${CLASSES}\Applications\zanvero.exe\shell\open\command" "" '${OPEN_COMMAND}'
+  WriteRegStr HKLM "${CLASSES}\Applications\zanvero.exe\SupportedTypes" ".cxf" ""
+  System::Call '${NOTIFY_ASSOCIATIONS}'
 SectionEnd
 
 Section "Uninstall"
@@ -70,5 +96,19 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Zanvero\Zanvero.lnk"
   RMDir "$SMPROGRAMS\Zanvero"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+
+  ; The file type: only what the installer added. The extension's default
+  ; goes only while it still names Zanvero, the extension's keys only when
+  ; nothing else is left in them.
+  DeleteRegValue HKLM "${CLASSES}\.cxf\OpenWithProgids" "${PROGID}"
+  DeleteRegKey /ifempty HKLM "${CLASSES}\.cxf\OpenWithProgids"
+  ReadRegStr $0 HKLM "${CLASSES}\.cxf" ""
+  ${If} $0 == "${PROGID}"
+    DeleteRegValue HKLM "${CLASSES}\.cxf" ""
+  ${EndIf}
+  DeleteRegKey /ifempty HKLM "${CLASSES}\.cxf"
+  DeleteRegKey HKLM "${CLASSES}\${PROGID}"
+  DeleteRegKey HKLM "${CLASSES}\Applications\zanvero.exe"
+  System::Call '${NOTIFY_ASSOCIATIONS}'
   ; The user's settings (HKCU\Software\Morvane\Zanvero) are the user's and stay.
 SectionEnd

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "CommandLineUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "FakeAppServices.h"
@@ -189,6 +191,65 @@ TEST_F(MainformTest, ChoosingFileAndFolder) {
     EXPECT_EQ(Services.Chooser[0].Title, "Exportverzeichnis wählen:");
     EXPECT_EQ(Services.Chooser[0].Directory, "") << "a missing directory is not preselected";
     EXPECT_EQ(Services.Chooser[2].Directory, QDir::toNativeSeparators(Q(Dir / "Daten/")));
+}
+
+// A file named on the command line, relative to the working directory, and
+// one that does not exist: chosen as the chooser would choose them.
+TEST_F(MainformTest, FileNamedOnTheCommandLineIsChosenAsInTheChooser) {
+    fs::create_directories(Dir / "Daten");
+    const QString Missing = Q(Dir / "Daten" / "fehlt.cxf");
+    {
+        TMainform Form(Services);
+        const TCommandLine CommandLine({"zanvero", QDir::current().relativeFilePath(Missing)});
+        Form.ChooseCxfFile(CommandLine.CxfFileName());
+        EXPECT_EQ(Form.CxfFileNameLabel->text(), QDir::toNativeSeparators(Missing)) << "the full path";
+        QTest::mousePress(Form.ExportStartButton, Qt::LeftButton);
+        EXPECT_EQ(Shown(), Texts{".cxf-Datei nicht gefunden."});
+        Form.CxfFileSelectSpeedButtonClick();
+        ASSERT_EQ(Services.FileDialogs.size(), 1u);
+        EXPECT_EQ(Services.FileDialogs[0].Directory, QDir::fromNativeSeparators(Q(Dir / "Daten")));
+        Form.show();
+        Form.close();
+    }
+    TMainform Again(Services);
+    EXPECT_EQ(Again.CxfFileNameLabel->text(), QDir::toNativeSeparators(Missing)) << "saved at the close";
+    EXPECT_EQ(Again.CxfFileOpenDialogInitialDir, QDir::toNativeSeparators(Q(Dir / "Daten")));
+}
+
+// Drags as a file manager or a browser sends them, dropped over the file
+// label: one local file is taken, anything else refused and left alone.
+TEST_F(MainformTest, DropTakesOneLocalFileAndNothingElse) {
+    TMainform Form(Services);
+    Form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Form));
+    fs::create_directories(Dir / "Ordner");
+    const QString Cxf = WriteCxf();
+    const QUrl File = QUrl::fromLocalFile(Cxf);
+    const struct {
+        const char* What;
+        QList<QUrl> Urls;
+        QString Text;
+        bool Taken;
+    } Cases[] = {
+        {"two files", {File, QUrl::fromLocalFile(Q(Dir / "b.cxf"))}, "", false},
+        {"a folder", {QUrl::fromLocalFile(Q(Dir / "Ordner"))}, "", false},
+        {"a web address", {QUrl("https://www.morvane.example/liste.cxf")}, "", false},
+        {"text", {}, Cxf, false},
+        {"one file", {File}, "", true},
+    };
+    const QPoint OverLabel = Form.CxfFileNameLabel->mapTo(&Form, QPoint(5, 5));
+    for (const auto& Case : Cases) {
+        QMimeData Data;
+        if (!Case.Urls.isEmpty()) Data.setUrls(Case.Urls);
+        if (!Case.Text.isEmpty()) Data.setText(Case.Text);
+        QDragEnterEvent Enter(OverLabel, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Form.windowHandle(), &Enter);
+        EXPECT_EQ(Enter.isAccepted(), Case.Taken) << Case.What;
+        QDropEvent Drop(OverLabel, Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Form.windowHandle(), &Drop);
+        EXPECT_EQ(Form.CxfFileNameLabel->text(), Case.Taken ? QDir::toNativeSeparators(Cxf) : "") << Case.What;
+    }
+    EXPECT_EQ(Form.CxfFileOpenDialogInitialDir, QDir::toNativeSeparators(Q(Dir.Path())));
 }
 
 TEST_F(MainformTest, LinkLabelColoursAndClick) {
