@@ -19,18 +19,9 @@ namespace {
 
 using fuzzcxf::TCharset;
 using fuzzcxf::TWork;
+using fuzzcxf::Equal;
+using fuzzcxf::StartsWith;
 using fuzzcxf::Violated;
-
-// Comparisons by hand: the library's would go through memcmp, whose hook
-// feeds libFuzzer the checks' own comparisons with every output.
-NOT_TRACED bool StartsWith(std::string_view Text, std::string_view Prefix) {
-    if (Text.size() < Prefix.size()) return false;
-    for (std::size_t i = 0; i < Prefix.size(); ++i)
-        if (Text[i] != Prefix[i]) return false;
-    return true;
-}
-
-NOT_TRACED bool Equal(std::string_view A, std::string_view B) { return A.size() == B.size() && StartsWith(A, B); }
 
 NOT_TRACED std::vector<std::string_view> Lines(std::string_view Text) {
     std::vector<std::string_view> Result;
