@@ -100,7 +100,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
         if (Satellites[i]->Number != i + 1) Violated("satellite number", Satellites[i]->Name);
         CheckName(Satellites[i]->Name, Charset, "satellite name");
         CheckSameText(Satellites[i]->Name, ReferenceName(Image, SatelliteTable + i * SatelliteRecordSize, Charset),
-                  "satellite name differs from the reference decoder's");
+                      "satellite name differs from the reference decoder's");
     }
     for (std::size_t i = 0; i < Transponders.size(); ++i) {
         const TTransponder& Transponder = *Transponders[i];
@@ -128,7 +128,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
         CheckName(Channel.Name, Charset, "channel name");
         const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + 12;
         CheckSameText(Channel.Name, ReferenceName(Image, NameField, Charset),
-                  "channel name differs from the reference decoder's");
+                      "channel name differs from the reference decoder's");
     }
 }
 
