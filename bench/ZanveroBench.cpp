@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <malloc.h>
 #include <map>
 #include <stdexcept>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfImageBuilder.h"
 #include "CxfSQLExporterUnit.h"
+#include "KeepHeap.h"
 
 namespace {
 
@@ -176,15 +176,7 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A load frees some hundred kilobytes at once. glibc hands a free heap top
-    // of more than 128 KB back to the system, so repeated loads would each
-    // grow the heap again and fault in fresh pages, or not, depending only on
-    // where small freed blocks happen to stay cached. Keeping the heap makes
-    // every iteration measure the code; a program run loads once. Setting one
-    // threshold fixes the other at its default, so the outputs' large buffers
-    // would be mapped afresh, and faulted in, for every export: both are set.
-    mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    KeepHeap();
     benchmark::Initialize(&argc, argv);
     TableReporter Reporter;
     benchmark::RunSpecifiedBenchmarks(&Reporter);

@@ -4,11 +4,10 @@
 #include <bit>
 #include <cstring>
 #include <iterator>
-#include <new>
-#include <type_traits>
 
 #include "FileReadUnit.h"
 #include "Utf8Unit.h"
+#include "WordBytesUnit.h"
 
 namespace {
 
@@ -126,28 +125,17 @@ void TNameText::Assign(std::string_view Text) {
 }
 
 std::uint64_t TNameTextHash::operator()(const TNameText& Text) const noexcept {
+    // The 20 bytes and the size as three words, each multiplied by its own
+    // odd constant, then mixed so that the high bits depend on every byte.
     static_assert(TNameText::Capacity == 20);
-    std::uint64_t Words[3] = {0, 0, Text.FSize};
-    std::memcpy(Words, Text.FBytes.data(), 16);
-    std::memcpy(reinterpret_cast<char*>(&Words[2]) + 4, Text.FBytes.data() + 16, 4);
-    std::uint64_t Hash = Words[0] * 0x9E3779B97F4A7C15 ^ Words[1] * 0xC2B2AE3D27D4EB4F ^ Words[2] * 0x165667B19E3779F9;
+    std::uint32_t Tail;
+    std::memcpy(&Tail, Text.FBytes.data() + 16, 4);
+    const std::uint64_t Front = wordbytes::LoadWord(Text.FBytes.data());
+    const std::uint64_t Middle = wordbytes::LoadWord(Text.FBytes.data() + 8);
+    const std::uint64_t Last = std::uint64_t{Tail} << 32 | Text.FSize;
+    std::uint64_t Hash = Front * 0x9E3779B97F4A7C15 ^ Middle * 0xC2B2AE3D27D4EB4F ^ Last * 0x165667B19E3779F9;
     Hash ^= Hash >> 29;
     return Hash * 0xBF58476D1CE4E5B9 ^ Hash >> 32;
-}
-
-bool operator==(const TNameText& A, const TNameText& B) noexcept {
-    // Past its size a name is zero, so equal names have equal arrays: they
-    // compare as whole words, without a call to memcmp.
-    static_assert(TNameText::Capacity == 20);
-    std::uint64_t WordsA[2];
-    std::uint64_t WordsB[2];
-    std::uint32_t TailA;
-    std::uint32_t TailB;
-    std::memcpy(WordsA, A.FBytes.data(), 16);
-    std::memcpy(WordsB, B.FBytes.data(), 16);
-    std::memcpy(&TailA, A.FBytes.data() + 16, 4);
-    std::memcpy(&TailB, B.FBytes.data() + 16, 4);
-    return ((WordsA[0] ^ WordsB[0]) | (WordsA[1] ^ WordsB[1]) | (TailA ^ TailB)) == 0 && A.FSize == B.FSize;
 }
 
 namespace {
@@ -213,87 +201,71 @@ std::string PositionToText(std::uint16_t Position, char DecimalSeparator, TChars
 
 namespace {
 
-// Extra room that DecodeInto needs in Out beyond Field.size() bytes: it
-// moves whole words.
-constexpr std::size_t DecodeRoom = 16;
+// Decoding a name field: cleaning (step 1) goes through the field a word of
+// eight bytes at a time where its words are name bytes followed by zero
+// padding, as nearly all are; decoding (steps 2 and 3) copies runs of ASCII
+// a word at a time. Both word paths write whole words, so each buffer holds
+// WordRoom bytes past the longest text.
+constexpr std::size_t WordRoom = 8;
 
-// Cleans and decodes a name field into Out, which holds Field.size() +
-// DecodeRoom initialised bytes. The kept bytes go to Out + 8 first and are
-// decoded from there to Out: a character is never written in more bytes
-// than it was read from, so the writing never overtakes the reading.
-// Returns the length of the text, 0 for a field that is not valid UTF-8.
-std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset Charset) {
-    constexpr std::uint64_t Ones = 0x0101010101010101;
-    constexpr std::uint64_t Highs = 0x8080808080808080;
-    static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
-    char* const Kept = Out + 8;
+// The bytes of a field that cleaning keeps, in order.
+struct TKeptBytes {
     std::size_t Count = 0;
-    bool Plain = true;  // nothing from 0x80 up
-    auto Filter = [&](std::uint8_t B) {
-        if (B >= 0x20 && B != 0xFF) Kept[Count++] = static_cast<char>(B);
-        Plain = Plain && B < 0x80;
+    bool Ascii = true;  // none from 0x80 up: nothing to decode
+};
+
+// Step 1: the bytes of Field from 0x20 up, other than 0xFF, to Kept.
+TKeptBytes CleanField(std::span<const std::uint8_t> Field, char* Kept) {
+    using namespace wordbytes;
+    TKeptBytes Result;
+    auto KeepByte = [&](std::uint8_t Byte) {
+        if (Byte >= 0x20 && Byte != 0xFF) Kept[Result.Count++] = static_cast<char>(Byte);
+        Result.Ascii = Result.Ascii && Byte < 0x80;
     };
-    // Eight bytes at a time while they are kept bytes followed by nothing but
-    // zero padding (the usual name field): copied whole, counted up to the
-    // padding. Byte by byte otherwise.
-    auto TakeWord = [&](std::uint64_t Word) {
-        if (Word == 0) return true;
-        if constexpr (std::endian::native == std::endian::little) {
-            // The lowest flag of each is exact: the first byte below 0x20,
-            // and the first byte 0xFF.
-            const std::uint64_t Controls = (Word - Ones * 0x20) & ~Word & Highs;
-            const std::uint64_t Invalid = (~Word - Ones) & Word & Highs;
-            const int Length = Controls == 0 ? 8 : std::countr_zero(Controls) / 8;
-            const int FirstInvalid = Invalid == 0 ? 8 : std::countr_zero(Invalid) / 8;
-            if (FirstInvalid >= Length && (Length == 8 || Word >> (8 * Length) == 0)) {
-                std::memcpy(Kept + Count, &Word, 8);  // the padding past Length is ignored
-                Count += static_cast<std::size_t>(Length);
-                Plain = Plain && (Word & Highs) == 0;
-                return true;
-            }
-        }
-        return false;
+    // A word whose bytes up to the first one that cleaning drops are followed
+    // by zero bytes alone keeps exactly those bytes: it is copied whole and
+    // counted up to there. False, with nothing kept, for any other word.
+    auto KeepWord = [&](std::uint64_t Word) {
+        const int Length = FirstMarkedByte(BytesBelow(Word, 0x20) | BytesEqual(Word, 0xFF));
+        if (Length < 8 && DropFirstBytes(Word, Length) != 0) return false;
+        StoreWord(Kept + Result.Count, Word);  // bytes past Length are overwritten or ignored
+        Result.Count += static_cast<std::size_t>(Length);
+        Result.Ascii = Result.Ascii && (Word & Highs) == 0;
+        return true;
     };
     std::size_t At = 0;
     for (; At + 8 <= Field.size(); At += 8) {
-        std::uint64_t Word;
-        std::memcpy(&Word, Field.data() + At, 8);
-        if (!TakeWord(Word))
-            for (std::size_t k = 0; k < 8; ++k) Filter(Field[At + k]);
+        if (!KeepWord(LoadWord(Field.data() + At)))
+            for (std::size_t k = 0; k < 8; ++k) KeepByte(Field[At + k]);
     }
-    if constexpr (std::endian::native == std::endian::little) {
-        // The last bytes as the low end of a word, the rest zero: zero bytes
-        // are dropped as controls anyway.
-        if (At < Field.size() && Field.size() >= 8) {
-            std::uint64_t Word;
-            std::memcpy(&Word, Field.data() + Field.size() - 8, 8);
-            if (TakeWord(Word >> 8 * (8 - (Field.size() - At)))) At = Field.size();
-        }
-    }
-    for (; At < Field.size(); ++At) Filter(Field[At]);
-    if (Plain) {
-        std::memmove(Out, Kept, Count);
-        return Count;  // nothing to decode
-    }
+    // Fewer than eight bytes left (the last four of a 20-byte field): the
+    // word that ends with the field, without the bytes already read, so that
+    // zero bytes follow them.
+    const std::size_t Left = Field.size() - At;
+    if (Left != 0 && At != 0 &&
+        KeepWord(DropFirstBytes(LoadWord(Field.data() + Field.size() - 8), static_cast<int>(8 - Left))))
+        At = Field.size();
+    for (; At < Field.size(); ++At) KeepByte(Field[At]);
+    return Result;
+}
 
+// Steps 2 and 3: the Count bytes at Kept as UTF-8, written to Out in
+// Charset. Returns the length of the text, 0 when the bytes are no valid
+// UTF-8. A character never takes more bytes in Out than in Kept.
+std::size_t DecodeKept(const char* Kept, std::size_t Count, char* Out, TCharset Charset) {
+    using namespace wordbytes;
     std::size_t Read = 0;
     std::size_t Written = 0;
     while (Read < Count) {
-        // A run of ASCII, up to eight bytes at once, then the character that
-        // ends it.
-        if constexpr (std::endian::native == std::endian::little) {
-            std::uint64_t Word;
-            std::memcpy(&Word, Kept + Read, 8);
-            std::memcpy(Out + Written, &Word, 8);  // ends before Kept + Read
-            const std::uint64_t High = Word & Highs;
-            const std::size_t Run = std::min<std::size_t>(High == 0 ? 8 : std::countr_zero(High) / 8, Count - Read);
-            Read += Run;
-            Written += Run;
-            if (Run == 8 || Read == Count) continue;
-        } else if (static_cast<std::uint8_t>(Kept[Read]) < 0x80) {
-            Out[Written++] = Kept[Read++];
-            continue;
-        }
+        // A run of ASCII: up to eight bytes copied as one word, counted up to
+        // the first byte from 0x80 up, which the steps below then decode.
+        const std::uint64_t Word = LoadWord(Kept + Read);
+        StoreWord(Out + Written, Word);
+        const auto Run = std::min<std::size_t>(static_cast<std::size_t>(FirstMarkedByte(Word & Highs)), Count - Read);
+        Read += Run;
+        Written += Run;
+        if (Run == 8 || Read == Count) continue;
+
         const auto Lead = static_cast<std::uint8_t>(Kept[Read]);
         // Four-byte characters (11110xxx) are taken whole; otherwise bit 0x20
         // of the lead byte decides between three and two bytes.
@@ -328,6 +300,15 @@ std::size_t DecodeInto(std::span<const std::uint8_t> Field, char* Out, TCharset 
     return Written;
 }
 
+// The text of a name field in Charset, not trimmed; empty when the field is
+// no valid UTF-8. Kept and Text each hold Field.size() + WordRoom zeroed
+// bytes, and the text lies in one of them.
+std::string_view DecodeField(std::span<const std::uint8_t> Field, char* Kept, char* Text, TCharset Charset) {
+    const TKeptBytes Cleaned = CleanField(Field, Kept);
+    if (Cleaned.Ascii) return {Kept, Cleaned.Count};
+    return {Text, DecodeKept(Kept, Cleaned.Count, Text, Charset)};
+}
+
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= 0x20; }
 
 // The little-endian word at Bytes.
@@ -339,21 +320,19 @@ std::string_view TrimmedView(std::string_view Text) {
     return Text;
 }
 
-// The capacity of a name at Text, when it is plain ASCII, to Out with A-Z in
-// lower case, eight bytes at a time; false, and nothing written, otherwise.
-// Both character sets fold ASCII alike.
+// The 20 bytes of a name at Text, when they are plain ASCII, to Out with
+// A-Z in lower case, a word at a time; false, and nothing written, otherwise.
+// Both character sets fold ASCII alike. A file of package markers folds a
+// name per channel, and this is the common case.
 bool FoldAscii(const char* Text, char* Out) {
+    using namespace wordbytes;
     static_assert(TNameText::Capacity == 20);
-    constexpr std::uint64_t Ones = 0x0101010101010101;
-    constexpr std::uint64_t Highs = Ones * 0x80;
     std::uint64_t Words[3] = {};
     std::memcpy(Words, Text, 20);
     if (((Words[0] | Words[1] | Words[2]) & Highs) != 0) return false;
     for (std::uint64_t& Word : Words) {
-        // No byte reaches 0x80, so no sum carries into the next byte.
-        const std::uint64_t FromA = Word + Ones * (0x80 - 'A');
-        const std::uint64_t PastZ = Word + Ones * (0x80 - 'Z' - 1);
-        Word |= (FromA & ~PastZ & Highs) >> 2;
+        const std::uint64_t Capitals = BytesBelow(Word, 'Z' + 1) & ~BytesBelow(Word, 'A');
+        Word |= Capitals >> 2;  // 0x80 >> 2 is 0x20, the bit that makes a capital small
     }
     std::memcpy(Out, Words, 20);
     return true;
@@ -381,9 +360,9 @@ TNameText LowerCase(const TNameText& Text, TCharset Charset) {
 }  // namespace
 
 std::string DecodeNameField(std::span<const std::uint8_t> Field, TCharset Charset) {
-    std::string Text(Field.size() + DecodeRoom, '\0');
-    Text.resize(DecodeInto(Field, Text.data(), Charset));
-    return Text;
+    std::string Kept(Field.size() + WordRoom, '\0');
+    std::string Text(Field.size() + WordRoom, '\0');
+    return std::string(DecodeField(Field, Kept.data(), Text.data(), Charset));
 }
 
 std::string TrimText(const std::string& Text) { return std::string(TrimmedView(Text)); }
@@ -521,6 +500,7 @@ void TCxfFile::Parse(const std::uint8_t* Image) {
     // channels at transponders, and the HTML export at channels.
     FSatelliteRecords.reserve(SatelliteCount);
     FTransponderRecords.reserve(TransponderCount);
+    FChannelRecords.reserve(ChannelCount);
     FChannels.reserve(ChannelCount);
 
     SatelliteCounter = 1;
@@ -562,16 +542,14 @@ std::uint32_t TCxfFile::ReadDWord() {
 }
 
 TNameText TCxfFile::ReadRecordName() {
-    std::array<char, NameFieldSize + DecodeRoom> Text{};
-    std::size_t Last = DecodeInto(std::span(FImage + Cursor, NameFieldSize), Text.data(), FCharset);
+    std::array<char, NameFieldSize + WordRoom> Kept{};
+    std::array<char, NameFieldSize + WordRoom> Decoded{};
+    const std::string_view Text =
+        DecodeField(std::span(FImage + Cursor, NameFieldSize), Kept.data(), Decoded.data(), FCharset);
     Cursor += NameFieldSize;
-    // Blanks and controls are single bytes in both character sets.
-    std::size_t First = 0;
-    while (First < Last && IsBlank(Text[First])) ++First;
-    while (Last > First && IsBlank(Text[Last - 1])) --Last;
     // Decoding never makes a field longer, so the name needs no cut.
     static_assert(NameFieldSize <= NameMaxLength);
-    return TNameText(std::string_view(Text.data() + First, Last - First));
+    return TNameText(TrimmedView(Text));
 }
 
 void TCxfFile::ReadSatellite() {
@@ -635,28 +613,21 @@ void TCxfFile::ReadChannel() {
     // NameMaxLength characters: its name is copied whole.
     static_assert(TNameText::Capacity <= NameMaxLength);
     const std::uint16_t First = WordAt(Record);
-    // Built where it stays, with no finished record copied in.
-    FChannels.push_back(new (NewChannelSlot()) TChannel{
-        .Transponder = Transponder,
-        .VideoPID = static_cast<std::uint16_t>(First & 0x1FFF),
-        .AudioPID = static_cast<std::uint16_t>(WordAt(Record + 2) & 0x1FFF),
-        .PCRPID = static_cast<std::uint16_t>(WordAt(Record + 4) & 0x1FFF),
-        .TeletextPID = static_cast<std::uint16_t>(WordAt(Record + 6) & 0x1FFF),
-        .ServiceID = WordAt(Record + 8),
-        .TransponderIndex = TransponderIndex,
-        .Number = ChannelCounter,
-        .PackageID = static_cast<std::uint16_t>(CurrentPackage),
-        .UF = (First & 0x3000) != 0,
-        .PayTV = CurrentPayTV,
-        .Name = Name,
-        .PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)]});
-}
-
-void* TCxfFile::NewChannelSlot() {
-    static_assert(std::is_trivially_destructible_v<TChannel>, "blocks are freed without destroying channels");
-    if (FChannels.size() % ChannelBlockSize == 0)
-        FChannelBlocks.emplace_back(new TChannelSlot[ChannelBlockSize]);  // left uninitialised
-    return FChannelBlocks.back()[FChannels.size() % ChannelBlockSize].Bytes;
+    TChannel& Channel = FChannelRecords.emplace_back();
+    Channel.Transponder = Transponder;
+    Channel.VideoPID = First & 0x1FFF;
+    Channel.AudioPID = WordAt(Record + 2) & 0x1FFF;
+    Channel.PCRPID = WordAt(Record + 4) & 0x1FFF;
+    Channel.TeletextPID = WordAt(Record + 6) & 0x1FFF;
+    Channel.ServiceID = WordAt(Record + 8);
+    Channel.TransponderIndex = TransponderIndex;
+    Channel.Number = ChannelCounter;
+    Channel.PackageID = static_cast<std::uint16_t>(CurrentPackage);
+    Channel.UF = (First & 0x3000) != 0;
+    Channel.PayTV = CurrentPayTV;
+    Channel.Name = Name;
+    Channel.PackageName = FPackages[static_cast<std::size_t>(CurrentPackage)];
+    FChannels.push_back(&Channel);
 }
 
 TSatellite& TCxfFile::GetSatellite(int Index) const {
@@ -696,17 +667,21 @@ int TCxfFile::AddPackage(std::string_view Name) {
 }
 
 void TCxfFile::GrowPackageIndex() {
-    // A file with more than a hundred packages is most likely one marker
-    // after another: size the lists for every channel opening a package at
-    // once, so that such a load neither copies them nor places its names
-    // again. Files with fewer keep small tables.
+    // The table doubles from 64 slots up to 256, which the usual file of a
+    // few dozen packages never leaves. The next growth comes with the 129th
+    // package; a file with that many is most likely one marker after another,
+    // so the table then takes room for a package on every channel (8192
+    // slots) and the name lists are reserved for as many: such a load places
+    // its names once more, not five times, and never copies the lists.
+    constexpr int FirstSlotBits = 6;
+    constexpr int LastDoublingSlotBits = 8;
     constexpr std::size_t MostPackages = ChannelCount + 1;
-    if (FPackageSlotBits == 8) {
+    if (FPackageSlotBits == LastDoublingSlotBits) {
         FPackages.reserve(MostPackages);
         FFoldedPackages.reserve(MostPackages);
         FPackageSlotBits = std::bit_width(2 * MostPackages - 1);
     } else {
-        FPackageSlotBits = std::max(6, FPackageSlotBits + 1);
+        FPackageSlotBits = std::max(FirstSlotBits, FPackageSlotBits + 1);
     }
     std::vector<std::uint32_t> Slots(std::size_t{1} << FPackageSlotBits);
     const std::size_t Mask = Slots.size() - 1;

@@ -87,7 +87,7 @@ public:
     const char* begin() const noexcept { return FBytes.data(); }
     const char* end() const noexcept { return FBytes.data() + FSize; }
 
-    friend bool operator==(const TNameText& A, const TNameText& B) noexcept;
+    friend bool operator==(const TNameText& A, const TNameText& B) noexcept { return A.View() == B.View(); }
     friend bool operator==(const TNameText& A, std::string_view B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const char* B) noexcept { return A.View() == B; }
     friend bool operator==(const TNameText& A, const std::string& B) noexcept { return A.View() == B; }
@@ -249,33 +249,24 @@ private:
     void ReadSatellite();
     void ReadTransponder();
     void ReadChannel();
-    void* NewChannelSlot();  // storage for the next kept channel, which the caller builds and lists
     void GrowPackageIndex();  // enlarges FPackageSlots and places every package anew
 
     char FDecimalSeparator;
     TCharset FCharset;
 
-    // Each list of records is reserved once, before its records are read.
+    // The records themselves. Each list is reserved for its table's count of
+    // records before they are read, so no record ever moves.
     std::vector<TSatellite> FSatelliteRecords;
     std::vector<TTransponder> FTransponderRecords;
-    // Channels in blocks: a list of all of them would be large enough for
-    // allocators to map fresh pages for every load (the sanitizers' always).
-    // A block is raw storage that each channel is built in once, rather
-    // than 256 default channels overwritten one by one.
-    static constexpr std::size_t ChannelBlockSize = 256;
-    struct TChannelSlot {
-        alignas(TChannel) std::byte Bytes[sizeof(TChannel)];
-    };
-    std::vector<std::unique_ptr<TChannelSlot[]>> FChannelBlocks;
+    std::vector<TChannel> FChannelRecords;
     std::vector<TSatellite*> FSatellites;
     std::vector<TTransponder*> FTransponders;
     std::vector<TChannel*> FChannels;
     std::vector<TNameText> FPackages;
     // The index of AddPackage: FPackages' names folded, and an open-addressing
-    // table over them, each slot a package's index + 1 (0 for free). It holds
-    // 2^FPackageSlotBits slots, at most half of them in use, so a file with a
-    // package on every channel costs a few reallocations rather than a node
-    // each.
+    // table over them (linear probing), each slot a package's index + 1 (0 for
+    // free). It holds 2^FPackageSlotBits slots, at most half of them in use,
+    // and grows as GrowPackageIndex says.
     std::vector<TNameText> FFoldedPackages;
     std::vector<std::uint32_t> FPackageSlots;
     int FPackageSlotBits = 0;

@@ -8,7 +8,8 @@
 // Only the numeric category is loaded, by the rules the C library applies to
 // it (LC_ALL, then LC_NUMERIC, then LANG). The whole user locale, every
 // category and facet, would cost a good part of a short command-line run.
-// A thread-local locale object leaves the process's global locale alone, so
+// A locale object of its own, read through nl_langinfo_l and freed again,
+// leaves the process's global locale alone and is used by no other call, so
 // the window may ask from any thread.
 char LocaleDecimalSeparator() {
     const locale_t Numeric = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));

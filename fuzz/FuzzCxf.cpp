@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
-#include <cstring>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,23 +13,15 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
 #include "FuzzInput.h"
+#include "WordBytesUnit.h"
 
 namespace {
 
 using fuzzcxf::TCharset;
 using fuzzcxf::TWork;
+using fuzzcxf::Equal;
+using fuzzcxf::StartsWith;
 using fuzzcxf::Violated;
-
-// Comparisons by hand: the library's would go through memcmp, whose hook
-// feeds libFuzzer the checks' own comparisons with every output.
-NOT_TRACED bool StartsWith(std::string_view Text, std::string_view Prefix) {
-    if (Text.size() < Prefix.size()) return false;
-    for (std::size_t i = 0; i < Prefix.size(); ++i)
-        if (Text[i] != Prefix[i]) return false;
-    return true;
-}
-
-NOT_TRACED bool Equal(std::string_view A, std::string_view B) { return A.size() == B.size() && StartsWith(A, B); }
 
 NOT_TRACED std::vector<std::string_view> Lines(std::string_view Text) {
     std::vector<std::string_view> Result;
@@ -52,28 +43,18 @@ NOT_TRACED std::vector<std::string_view> Lines(std::string_view Text) {
 // compiler does not inline instrumented library code into them.
 #define PLAIN_SCAN __attribute__((no_sanitize("address", "coverage")))
 
-// Eight bytes at a time: a byte's high bit in these masks says whether that
-// byte is below 0x20, or equal to C; no carry crosses from byte to byte.
-constexpr std::uint64_t Ones = 0x0101010101010101;
-constexpr std::uint64_t Highs = Ones * 0x80;
-constexpr std::uint64_t Lows = Ones * 0x7F;
-PLAIN_SCAN std::uint64_t Word(const char* At) {
-    std::uint64_t W;
-    std::memcpy(&W, At, 8);
-    return W;
-}
-PLAIN_SCAN std::uint64_t BelowSpace(std::uint64_t W) { return ~(((W & Lows) + Ones * 0x60) | W) & Highs; }
-PLAIN_SCAN std::uint64_t BytesEqual(std::uint64_t W, char C) {
-    const std::uint64_t X = W ^ (Ones * static_cast<unsigned char>(C));
-    return ~(((X & Lows) + Lows) | X) & Highs;
-}
+// Eight bytes at a time (WordBytesUnit.h).
+using wordbytes::BytesBelow;
+using wordbytes::BytesEqual;
+using wordbytes::Highs;
+using wordbytes::LoadWord;
 
 PLAIN_SCAN bool PlainAscii(const char* Line, std::size_t Size) {
     std::uint64_t Bad = 0;
     std::size_t i = 0;
     for (; i + 8 <= Size; i += 8) {
-        const std::uint64_t W = Word(Line + i);
-        Bad |= (W & Highs) | (BelowSpace(W) & ~BytesEqual(W, '\t'));
+        const std::uint64_t W = LoadWord(Line + i);
+        Bad |= (W & Highs) | (BytesBelow(W, 0x20) & ~BytesEqual(W, '\t'));
     }
     for (; i < Size; ++i) {
         const auto U = static_cast<unsigned char>(Line[i]);
@@ -87,7 +68,7 @@ PLAIN_SCAN std::size_t CellOpenings(const char* Line, std::size_t Size) {
     std::size_t Cells = 0;
     std::size_t i = 5;
     for (; i + 9 <= Size; i += 8) {
-        const std::uint64_t Pairs = BytesEqual(Word(Line + i), '<') & BytesEqual(Word(Line + i + 1), 't');
+        const std::uint64_t Pairs = BytesEqual(LoadWord(Line + i), '<') & BytesEqual(LoadWord(Line + i + 1), 't');
         Cells += static_cast<std::size_t>(std::popcount(Pairs));
     }
     for (; i + 1 < Size; ++i) Cells += Line[i] == '<' && Line[i + 1] == 't';

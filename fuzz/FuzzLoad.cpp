@@ -1,15 +1,18 @@
 // Arbitrary bytes as a .cxf image, loaded only: checks what must hold for the
 // database after any load at all. Far cheaper per input than exporting, so it
-// reaches the loader's corners in many more inputs.
+// reaches the loader's corners in many more inputs. Every name is decoded
+// again by the plain reference decoder and must read the same.
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "FuzzInput.h"
+#include "ReferenceNameDecoder.h"
 
 namespace {
 
+using fuzzcxf::Equal;
 using fuzzcxf::TCharset;
 using fuzzcxf::Violated;
 
@@ -61,6 +64,19 @@ NOT_TRACED void CheckName(std::string_view Name, TCharset Charset, const char* K
     }
 }
 
+// The name field at Offset as the reference decoder reads it, trimmed.
+NOT_TRACED std::string ReferenceName(std::span<const std::uint8_t> Image, std::size_t Offset, TCharset Charset) {
+    return reference::Trimmed(reference::DecodeName(Image.subspan(Offset, NameFieldSize), Charset));
+}
+
+NOT_TRACED void CheckSameText(std::string_view Name, const std::string& Expected, const char* Kind) {
+    if (!Equal(Name, Expected)) Violated(Kind, std::string(Name) + "\nreference decoder: " + Expected);
+}
+
+NOT_TRACED std::uint32_t DWordAt(std::span<const std::uint8_t> Image, std::size_t Offset) {
+    return Image[Offset] | Image[Offset + 1] << 8 | Image[Offset + 2] << 16 | std::uint32_t{Image[Offset + 3]} << 24;
+}
+
 NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t> Image, TCharset Charset) {
     const auto& Satellites = File.Satellites();
     const auto& Transponders = File.Transponders();
@@ -68,7 +84,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
     const auto& Packages = File.Packages();
 
     if (Packages.empty() || Packages[0] != "-") Violated("package 0 is not \"-\"", "");
-    const bool Magic = std::string_view(reinterpret_cast<const char*>(Image.data()), 4) == "CXF2";
+    const bool Magic = Equal(reference::DecodeName(Image.first(4), Charset), "CXF2");
     if (!Magic) {
         if (!Satellites.empty() || !Transponders.empty() || !Channels.empty() || Packages.size() != 1)
             Violated("database without the magic is not empty", "");
@@ -78,9 +94,13 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
         Channels.size() > ChannelCount)
         Violated("table sizes", "");
 
+    const std::uint32_t SatelliteTable = DWordAt(Image, 4);
+    const std::uint32_t ChannelTable = DWordAt(Image, 12);
     for (std::size_t i = 0; i < Satellites.size(); ++i) {
         if (Satellites[i]->Number != i + 1) Violated("satellite number", Satellites[i]->Name);
         CheckName(Satellites[i]->Name, Charset, "satellite name");
+        CheckSameText(Satellites[i]->Name, ReferenceName(Image, SatelliteTable + i * SatelliteRecordSize, Charset),
+                      "satellite name differs from the reference decoder's");
     }
     for (std::size_t i = 0; i < Transponders.size(); ++i) {
         const TTransponder& Transponder = *Transponders[i];
@@ -106,6 +126,9 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
                                             : Channel.PackageName != Cut(Package, NameMaxLength, Charset))
             Violated("package name copy", Channel.PackageName);
         CheckName(Channel.Name, Charset, "channel name");
+        const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + 12;
+        CheckSameText(Channel.Name, ReferenceName(Image, NameField, Charset),
+                      "channel name differs from the reference decoder's");
     }
 }
 

@@ -81,6 +81,54 @@ TEST(ChannelSort, OrdersCompareTheirKeys) {
         EXPECT_EQ(Sorted({{"AAA", 1, 1, true}, {"ZZZ", 2, 2}}, Order).front(), "ZZZ") << Order;
 }
 
+// Two channels that tie on every key of an order but one come out in the
+// order of that key, whichever of them comes first in the list: each key of
+// each order counts, and the right way round.
+TEST(ChannelSort, EveryKeyOfEveryOrderDecides) {
+    struct Key {
+        const char* Label;
+        void (*Raise)(ChannelDef&);  // makes the channel sort after an unchanged one
+    };
+    const Key PayTV{"pay-TV", [](ChannelDef& D) { D.PayTV = true; }};
+    const Key Name{"name", [](ChannelDef& D) { D.Name = "abd"; }};             // ABC < ABD
+    const Key Frequency{"frequency", [](ChannelDef& D) { D.Frequency = 11000; }};  // 9000 < 11000
+    const Key VideoPID{"video PID", [](ChannelDef& D) { D.VideoPID = 1000; }};  // 200 < 1000
+    const Key Package{"package", [](ChannelDef& D) { D.Package = "BBC"; }};     // ARD < BBC
+    const struct {
+        int Order;
+        std::vector<Key> Keys;
+    } Orders[] = {
+        {BY_NAME, {PayTV, Name, Frequency, VideoPID}},
+        {BY_FREQUENCY, {PayTV, Frequency, Name, VideoPID}},
+        {BY_PACKAGE, {PayTV, Package, Name, Frequency, VideoPID}},
+        {2, {PayTV}}, {3, {PayTV}}, {4, {PayTV}}, {5, {PayTV}}, {6, {PayTV}}, {7, {PayTV}}, {8, {PayTV}},
+    };
+    auto Describe = [](const std::string& Name, unsigned Frequency, unsigned VideoPID, const std::string& Package,
+                       bool PayTV) {
+        return Name + " " + std::to_string(Frequency) + " " + std::to_string(VideoPID) + " " + Package +
+               (PayTV ? " pay" : "");
+    };
+    for (const auto& [Order, Keys] : Orders) {
+        for (const Key& K : Keys) {
+            const ChannelDef Lower = {"ABC", 9000, 200, false, "ard"};
+            ChannelDef Higher = Lower;
+            K.Raise(Higher);
+            const std::vector<std::string> Expected = {
+                Describe(Lower.Name, Lower.Frequency, Lower.VideoPID, Lower.Package, Lower.PayTV),
+                Describe(Higher.Name, Higher.Frequency, Higher.VideoPID, Higher.Package, Higher.PayTV)};
+            for (const bool Reversed : {false, true}) {
+                auto File = Database(Reversed ? std::vector{Higher, Lower} : std::vector{Lower, Higher});
+                File->SortChannels(Order);
+                std::vector<std::string> Sorted;
+                for (const TChannel* C : File->Channels())
+                    Sorted.push_back(Describe(C->Name, C->Transponder->Frequency, C->VideoPID, C->PackageName, C->PayTV));
+                EXPECT_EQ(Sorted, Expected) << SortOrderNames[static_cast<std::size_t>(Order)] << ", " << K.Label
+                                            << (Reversed ? ", reversed" : "");
+            }
+        }
+    }
+}
+
 TEST(ChannelSort, PackageOrderGroupsByPackageName) {
     EXPECT_THAT(Sorted({{"b", 1, 0, false, "ORF"},
                         {"a", 1, 0, false, "ORF"},

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CxfTestUtil.h"
+#include "ReferenceNameDecoder.h"
 #include "TestNames.h"
 #include "TestProcess.h"
 
@@ -88,6 +89,58 @@ INSTANTIATE_TEST_SUITE_P(
         DecodeCase{"three-byte value cut to 16 bits", "\xF8\x80\x80", "\xE8\x80\x80", TCharset::Utf8},
         DecodeCase{"four-byte character cut short", "TV \xF0\x9F\x93", "", TCharset::Utf8}),
     LabelName());
+
+// Fields that are awkward for a decoder that reads eight bytes at a time,
+// zero padded to 20 bytes. Each must read the same through the plain
+// reference decoder, the loader's decoder and a loaded satellite, in both
+// character sets.
+TEST(NameDecoding, AwkwardFieldsReadAsTheReferenceReadsThem) {
+    struct {
+        const char* Label;
+        std::string Field;
+        std::string Windows1252;
+        std::string Utf8;
+    } Cases[] = {
+        {"20 ASCII bytes", "ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNOPQRST", "ABCDEFGHIJKLMNOPQRST"},
+        {"20 bytes of two-byte letters", "ÄÖÜäöüßÄÖÜ", "\xC4\xD6\xDC\xE4\xF6\xFC\xDF\xC4\xD6\xDC", "ÄÖÜäöüßÄÖÜ"},
+        {"characters of bytes 0x80-0x9F", "€„…‰Š", "\x80\x84\x85\x89\x8A", "€„…‰Š"},
+        {"C1 controls as UTF-8", "\xC2\x80\xC2\x81\xC2\x9F", "???", "???"},
+        {"raw 0x80 pair has value 0 and is dropped", "a\x80\x80" "b", "ab", "ab"},
+        {"raw 0x9F starts a pair", "\x9F\xBF", "?", "\xDF\xBF"},
+        {"raw 0x85 before a letter", "\x85x", "", ""},
+        {"two-byte sequence cut by the field end", std::string(19, 'a') + "\xC3", "", ""},
+        {"three-byte sequence cut by the field end", std::string(18, 'a') + "\xE2\x82", "", ""},
+        {"four-byte sequence cut by the field end", std::string(17, 'a') + "\xF0\x9F\x98", "", ""},
+        {"lead byte before 0xFF padding", "ab\xC3" + std::string(17, '\xFF'), "", ""},
+        {"four-byte character across the 8-byte boundary", "1234567\xF0\x9F\x98\x80" "89", "1234567?89",
+         "1234567\xF0\x9F\x98\x80" "89"},
+        {"four-byte character in the last eight bytes", "abcdefghijklmn\xF0\x9F\x93\xBA" "yz", "abcdefghijklmn?yz",
+         "abcdefghijklmn\xF0\x9F\x93\xBA" "yz"},
+        {"two-byte letter across the 8-byte boundary", "1234567\xC3\xA4", "1234567\xE4", "1234567\xC3\xA4"},
+        {"ASCII run longer than a word between letters", "\xC3\xA4" "ABCDEFGHIJKLMNOP" "\xC3\xB6",
+         "\xE4" "ABCDEFGHIJKLMNOP" "\xF6", "\xC3\xA4" "ABCDEFGHIJKLMNOP" "\xC3\xB6"},
+        {"control and 0xFF bytes inside words", "AB\x01" "CD\xFF" "EF\t" "GH" "\x1F\xFF" "IJKLMNO", "ABCDEFGHIJKLMNO",
+         "ABCDEFGHIJKLMNO"},
+        {"overlong four-byte control", "a\xF0\x80\x80\x8A" "b", "a?b", "ab"},
+    };
+    CxfImageBuilder B;
+    for (int i = 0; i < static_cast<int>(std::size(Cases)); ++i) {
+        ASSERT_LE(Cases[i].Field.size(), NameFieldSize) << Cases[i].Label;
+        Cases[i].Field.resize(NameFieldSize, '\0');
+        B.Satellite(i, {.Name = Cases[i].Field});
+    }
+    for (const TCharset Charset : {TCharset::Windows1252, TCharset::Utf8}) {
+        const auto File = LoadImage(B, ',', Charset);
+        for (int i = 0; i < static_cast<int>(std::size(Cases)); ++i) {
+            const auto& Case = Cases[i];
+            const std::string& Expected = Charset == TCharset::Utf8 ? Case.Utf8 : Case.Windows1252;
+            const auto Field = std::span(reinterpret_cast<const std::uint8_t*>(Case.Field.data()), NameFieldSize);
+            EXPECT_EQ(reference::DecodeName(Field, Charset), Expected) << Case.Label;
+            EXPECT_EQ(DecodeNameField(Field, Charset), Expected) << Case.Label;
+            EXPECT_EQ(File->GetSatellite(i).Name, reference::Trimmed(Expected)) << Case.Label;
+        }
+    }
+}
 
 TEST(NameDecoding, LoaderTrimsNames) {
     CxfImageBuilder B;
