@@ -11,16 +11,20 @@
 //             xvfb-run provides. Its language comes from the process locale.
 //
 // What each engine does for the check:
-//             downloads                        requests sent        console errors
-//   chromium  real, into the folder (CDP)      network events       console and page errors from the start
-//   firefox   real, into the folder (prefs)    network events       console and page errors from the start
-//   webkit    real, into its XDG download      -                    error events and console.error, hooked
-//             folder                                                after each navigation
+//             downloads                          console errors
+//   chromium  real, into the folder (CDP)        console and page errors from the start
+//   firefox   real, into the folder (prefs)      console and page errors from the start
+//   webkit    real, into its XDG download folder error events and console.error, hooked after
+//                                                each navigation (WebKitWebDriver has no logs: an
+//                                                error while the page starts shows as a page that
+//                                                never gets ready)
+// Every engine sends whatever goes to another host than this machine to the
+// check's proxy, which answers none: nothing leaves the machine. The page's
+// requests are those that Chromium and Firefox report for the page (the
+// browsers' own calls home reach the proxy too), and in WebKitGTK, which
+// reports none and makes no calls of its own, all that reached the proxy.
 // Enter on a button is the keyboard's in Chromium and WebKitGTK and a click
 // in Firefox (see pressEnter).
-// In every engine the page's own Resource Timing entries add the resources
-// it loaded. WebKitWebDriver offers no logs: an error while the page starts
-// shows there as a page that never gets ready.
 import { spawn } from 'node:child_process';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -34,16 +38,23 @@ export const Height = 900;
 
 // Puppeteer's Chromium and Firefox.
 class PuppeteerEngine {
-  static async start(kind, downloads) {
+  static async start(kind, downloads, { proxy }) {
     const firefox = kind === 'firefox';
+    const [proxyHost, proxyPort] = proxy.address.split(':');
     const browser = await puppeteer.launch({
       browser: firefox ? 'firefox' : 'chrome',
       executablePath: firefox ? '/usr/bin/firefox-esr' : '/usr/bin/chromium',
       headless: true,
-      defaultViewport: { width: Width, height: Height },
-      args: firefox ? [] : ['--no-sandbox', '--disable-gpu', '--lang=de-DE', '--accept-lang=de-DE,de'],
+      // Both reach this machine's addresses without the proxy.
+      args: firefox ? [] : ['--no-sandbox', '--disable-gpu', '--lang=de-DE', '--accept-lang=de-DE,de',
+                            '--proxy-server=http://' + proxy.address],
       extraPrefsFirefox: {
         'intl.accept_languages': 'de-DE,de',
+        'network.proxy.type': 1,
+        'network.proxy.http': proxyHost,
+        'network.proxy.http_port': Number(proxyPort),
+        'network.proxy.ssl': proxyHost,
+        'network.proxy.ssl_port': Number(proxyPort),
         'browser.download.dir': downloads,
         'browser.download.folderList': 2,
         'browser.download.useDownloadDir': true,
@@ -52,6 +63,7 @@ class PuppeteerEngine {
       downloadBehavior: { policy: 'allow', downloadPath: downloads },
     });
     const page = (await browser.pages())[0] || await browser.newPage();
+    await page.setViewport({ width: Width, height: Height });
     return new PuppeteerEngine(browser, page, firefox);
   }
 
@@ -84,13 +96,9 @@ class PuppeteerEngine {
   async choose(id, value) { await this.page.select('#' + id, value); }
   async upload(id, file) { await (await this.page.$('#' + id)).uploadFile(file); }
   screenshot(file) { return this.page.screenshot({ path: file }); }
-  // Requests sent and console errors since the last call.
-  takeLogs() {
-    const logs = { sent: this.sent, errors: this.errors };
-    this.sent = [];
-    this.errors = [];
-    return logs;
-  }
+  // The page's requests and console errors since the last call.
+  takeRequests() { return this.sent.splice(0); }
+  takeErrors() { return this.errors.splice(0); }
   quit() { return this.browser.close(); }
 }
 
@@ -109,7 +117,7 @@ function freePort() {
 class WebKitEngine {
   // locale: the process locale of the browser (LANG); localeFolder holds
   // locales compiled for this check (LOCPATH), home the browser's home.
-  static async start(downloads, { locale, localeFolder, home }) {
+  static async start(downloads, { proxy, locale, localeFolder, home }) {
     fs.mkdirSync(path.join(home, '.config'), { recursive: true });
     fs.writeFileSync(path.join(home, '.config/user-dirs.dirs'), `XDG_DOWNLOAD_DIR="${downloads}"\n`);
     const env = { ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.config'), LANG: locale,
@@ -132,22 +140,25 @@ class WebKitEngine {
     try {
       const driver = await new Builder().usingServer(url).withCapabilities({
         browserName: 'MiniBrowser',
+        proxy: { proxyType: 'manual', httpProxy: proxy.address, sslProxy: proxy.address,
+                 noProxy: ['127.0.0.1', 'localhost'] },
         'webkitgtk:browserOptions': {
           binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
           args: ['--automation'],
         },
       }).build();
       await driver.manage().window().setRect({ width: Width, height: Height });
-      return new WebKitEngine(server, driver);
+      return new WebKitEngine(server, driver, proxy);
     } catch (error) {
       server.kill();
       throw error;
     }
   }
 
-  constructor(server, driver) {
+  constructor(server, driver, proxy) {
     this.server = server;
     this.driver = driver;
+    this.proxy = proxy;
     this.errors = [];
   }
 
@@ -188,12 +199,18 @@ class WebKitEngine {
   async pressEnter(id) { await (await this.driver.findElement(By.id(id))).sendKeys(Key.ENTER); }
   async choose(id, value) { await (await this.driver.findElement(By.css(`#${id} option[value="${value}"]`))).click(); }
   async upload(id, file) { await (await this.driver.findElement(By.id(id))).sendKeys(file); }
-  async screenshot(file) { fs.writeFileSync(file, Buffer.from(await this.driver.takeScreenshot(), 'base64')); }
-  async takeLogs() {
+  // MiniBrowser lists each download below the page, which takes that room
+  // from the viewport: the window grows back to a full viewport first.
+  async screenshot(file) {
+    const window = this.driver.manage().window();
+    const rect = await window.getRect();
+    await window.setRect({ width: rect.width, height: rect.height + Height - await this.run(() => innerHeight) });
+    fs.writeFileSync(file, Buffer.from(await this.driver.takeScreenshot(), 'base64'));
+  }
+  takeRequests() { return this.proxy.take(); }
+  async takeErrors() {
     await this.keepErrors();
-    const logs = { sent: [], errors: this.errors };
-    this.errors = [];
-    return logs;
+    return this.errors.splice(0);
   }
 
   async quit() {
@@ -205,7 +222,9 @@ class WebKitEngine {
   }
 }
 
-// name: chromium, firefox or webkit; options.locale etc. for webkit.
+// name: chromium, firefox or webkit; options.proxy: the proxy for other
+// hosts ({address: 'host:port', take(): the requests it saw since the last
+// call}); options.locale etc. for webkit.
 export function startEngine(name, downloads, options) {
-  return name === 'webkit' ? WebKitEngine.start(downloads, options) : PuppeteerEngine.start(name, downloads);
+  return name === 'webkit' ? WebKitEngine.start(downloads, options) : PuppeteerEngine.start(name, downloads, options);
 }
