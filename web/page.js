@@ -48,9 +48,22 @@
 
   // --- settings (what the window keeps, and the page's two options) ----
 
+  // The decimal separator of numbers in the browser's language. A tag that
+  // the browser refuses ("C" from a system with LANG=C.UTF-8) falls back to
+  // the browser's own default, as a language it does not know does.
+  function browserDecimalSeparator() {
+    let format;
+    try {
+      format = new Intl.NumberFormat(navigator.language);
+    } catch (error) {
+      format = new Intl.NumberFormat();
+    }
+    const part = format.formatToParts(1.5).find((piece) => piece.type === 'decimal');
+    return part ? part.value : '.';
+  }
+
   function defaultDecimalSeparator() {
-    const separator = (1.5).toLocaleString(navigator.language).charAt(1);
-    return separator === ',' ? ',' : '.';
+    return browserDecimalSeparator() === ',' ? ',' : '.';
   }
 
   function currentSettings() {
