@@ -14,8 +14,8 @@
 // (reported, not checked), and saves a screenshot per run after an export.
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
-// RUN is chromium, firefox, webkit (German) or webkit-c (LANG=C.UTF-8);
-// all four by default. The second form checks nothing: it prints the median
+// RUN is chromium, firefox, webkit (German), chromium-c (the accepted
+// language "C") or webkit-c (LANG=C.UTF-8); all five by default. The second form checks nothing: it prints the median
 // time from opening the page to its being ready, and of converting IMAGE
 // (no exclusions) to CSV, to SQL and to the HTML pages' ZIP, as the page
 // measures them with performance.now(), and the size of the built page.
@@ -38,13 +38,18 @@ const Output = path.join(Root, 'build/web/check');
 const AxeSource = fs.readFileSync(fileURLToPath(import.meta.resolve('axe-core/axe.min.js')), 'utf8');
 const AuditTags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
 
-// separator: the decimal separator the page must choose for the browser's
-// language, null where the language names no locale.
+// The browser's language comes from languages (Chromium, Firefox) or from
+// the process locale (WebKitGTK). language: what navigator.language must
+// then say; separator: the decimal separator the page must choose for it,
+// null where the language names no locale ("C", a tag the engines refuse).
+const German = { languages: 'de-DE,de', language: 'de-DE', separator: ',' };
+const Refused = { language: 'C', separator: null };
 const Runs = {
-  chromium: { engine: 'chromium', separator: ',', audit: true },
-  firefox: { engine: 'firefox', separator: ',', audit: true },
-  webkit: { engine: 'webkit', locale: 'de_DE.UTF-8', separator: ',', audit: true },
-  'webkit-c': { engine: 'webkit', locale: 'C.UTF-8', separator: null, audit: false },
+  chromium: { engine: 'chromium', ...German, audit: true },
+  'chromium-c': { engine: 'chromium', ...Refused, languages: 'C', audit: false },
+  firefox: { engine: 'firefox', ...German, audit: true },
+  webkit: { engine: 'webkit', ...German, locale: 'de_DE.UTF-8', audit: true },
+  'webkit-c': { engine: 'webkit', ...Refused, locale: 'C.UTF-8', audit: false },
 };
 
 const failures = [];
@@ -196,7 +201,7 @@ async function startServer(site) {
 }
 
 function browserOptions(run, work, proxy) {
-  const options = { proxy, locale: Runs[run].locale, localeFolder: path.join(Output, 'locale'), home: path.join(work, 'home') };
+  const options = { proxy, languages: Runs[run].languages, locale: Runs[run].locale, localeFolder: path.join(Output, 'locale'), home: path.join(work, 'home') };
   const compiled = path.join(options.localeFolder, options.locale || '');
   if (options.locale && !options.locale.startsWith('C.') && !fs.existsSync(compiled)) {
     fs.mkdirSync(options.localeFolder, { recursive: true });
@@ -223,6 +228,8 @@ async function scenario(run, engine, files) {
   };
 
   await engine.goto(siteUrl);
+  const language = await engine.run(() => navigator.language);
+  check(language === Runs[run].language, 'the browser language: ' + language);
   await waitReady(engine);
   const readyAt = await engine.run(() => window.zanveroReadyAt);
   check(await engine.run(() => document.activeElement.id) === 'export-start',

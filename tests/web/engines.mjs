@@ -38,7 +38,7 @@ export const Height = 900;
 
 // Puppeteer's Chromium and Firefox.
 class PuppeteerEngine {
-  static async start(kind, downloads, { proxy }) {
+  static async start(kind, downloads, { proxy, languages }) {
     const firefox = kind === 'firefox';
     const [proxyHost, proxyPort] = proxy.address.split(':');
     const browser = await puppeteer.launch({
@@ -46,10 +46,10 @@ class PuppeteerEngine {
       executablePath: firefox ? '/usr/bin/firefox-esr' : '/usr/bin/chromium',
       headless: true,
       // Both reach this machine's addresses without the proxy.
-      args: firefox ? [] : ['--no-sandbox', '--disable-gpu', '--lang=de-DE', '--accept-lang=de-DE,de',
+      args: firefox ? [] : ['--no-sandbox', '--disable-gpu', '--lang=de-DE', '--accept-lang=' + languages,
                             '--proxy-server=http://' + proxy.address],
       extraPrefsFirefox: {
-        'intl.accept_languages': 'de-DE,de',
+        'intl.accept_languages': languages,
         'network.proxy.type': 1,
         'network.proxy.http': proxyHost,
         'network.proxy.http_port': Number(proxyPort),
@@ -224,7 +224,8 @@ class WebKitEngine {
 
 // name: chromium, firefox or webkit; options.proxy: the proxy for other
 // hosts ({address: 'host:port', take(): the requests it saw since the last
-// call}); options.locale etc. for webkit.
+// call}); options.languages: the accepted languages of chromium and firefox;
+// options.locale etc. for webkit.
 export function startEngine(name, downloads, options) {
   return name === 'webkit' ? WebKitEngine.start(downloads, options) : PuppeteerEngine.start(name, downloads, options);
 }
