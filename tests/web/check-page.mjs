@@ -28,7 +28,7 @@ import { fileURLToPath, pathToFileURL } from 'node:url';
 
 import { unzipSync } from 'fflate';
 
-import { startEngine } from './engines.mjs';
+import { startEngine, within } from './engines.mjs';
 
 const Root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const Cli = path.join(Root, 'build/default/cli/zanvero-cli');
@@ -51,6 +51,9 @@ const Runs = {
   webkit: { engine: 'webkit', ...German, locale: 'de_DE.UTF-8', audit: true },
   'webkit-c': { engine: 'webkit', ...Refused, locale: 'C.UTF-8', audit: false },
 };
+
+// A run takes some 15 s; one that takes this long hangs.
+const RunDeadline = 300000;
 
 const failures = [];
 
@@ -431,8 +434,8 @@ async function main() {
       try {
         files.proxy.take();  // what the browser of the run before sent as it closed
         engine = await startEngine(Runs[run].engine, files.downloads, browserOptions(run, work, files.proxy));
-        if (measured) await measure(run, engine, files, measured.image, measured.count);
-        else await scenario(run, engine, files);
+        await within(RunDeadline, measured ? measure(run, engine, files, measured.image, measured.count)
+                                           : scenario(run, engine, files), 'the run');
       } catch (error) {
         checker(run)(false, error.message);
       } finally {

@@ -36,6 +36,16 @@ import { Builder, By, Key } from 'selenium-webdriver';
 export const Width = 900;
 export const Height = 900;
 
+// The promise, or an error once ms have passed without its answer: a
+// browser or driver that hangs ends the run instead of the check.
+export function within(ms, promise, what) {
+  let timer;
+  const late = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(`${what}: no answer within ${ms / 1000} s`)), ms);
+  });
+  return Promise.race([promise, late]).finally(() => clearTimeout(timer));
+}
+
 // Puppeteer's Chromium and Firefox.
 class PuppeteerEngine {
   static async start(kind, downloads, { proxy, languages }) {
@@ -99,7 +109,13 @@ class PuppeteerEngine {
   // The page's requests and console errors since the last call.
   takeRequests() { return this.sent.splice(0); }
   takeErrors() { return this.errors.splice(0); }
-  quit() { return this.browser.close(); }
+  async quit() {
+    try {
+      await within(20000, this.browser.close(), 'closing the browser');
+    } finally {
+      this.browser.process()?.kill('SIGKILL');
+    }
+  }
 }
 
 function freePort() {
@@ -138,7 +154,7 @@ class WebKitEngine {
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
     try {
-      const driver = await new Builder().usingServer(url).withCapabilities({
+      const driver = await within(60000, new Builder().usingServer(url).withCapabilities({
         browserName: 'MiniBrowser',
         proxy: { proxyType: 'manual', httpProxy: proxy.address, sslProxy: proxy.address,
                  noProxy: ['127.0.0.1', 'localhost'] },
@@ -146,7 +162,7 @@ class WebKitEngine {
           binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
           args: ['--automation'],
         },
-      }).build();
+      }).build(), 'starting MiniBrowser');
       await driver.manage().window().setRect({ width: Width, height: Height });
       return new WebKitEngine(server, driver, proxy);
     } catch (error) {
@@ -215,7 +231,7 @@ class WebKitEngine {
 
   async quit() {
     try {
-      await this.driver.quit();
+      await within(20000, this.driver.quit(), 'closing the browser');
     } finally {
       this.server.kill();
     }
