@@ -8,17 +8,19 @@
 // the next HTML export; the settings surviving a reload; no request to
 // anything but the page's own files and no console error, opened from disk
 // and from a static web server; an accessibility audit (axe-core, WCAG 2.1
-// A and AA) at rest, with a file chosen, with the head text editor open and
-// with a message box open. Prints each engine's time from navigation to
-// ready and of converting the largest possible file to the HTML pages' ZIP
-// (reported, not checked), and saves a screenshot per run after an export.
+// A and AA and best practice) at rest, with a file chosen, with the head
+// text editor open and with a message box open. Prints each run's time from
+// navigation to ready and of converting the largest possible file to the
+// HTML pages' ZIP (reported, not checked), and saves a screenshot per run
+// after an export.
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
-// language "C") or webkit-c (LANG=C.UTF-8); all five by default. The second form checks nothing: it prints the median
-// time from opening the page to its being ready, and of converting IMAGE
-// (no exclusions) to CSV, to SQL and to the HTML pages' ZIP, as the page
-// measures them with performance.now(), and the size of the built page.
+// language "C") or webkit-c (LANG=C.UTF-8); all five by default. The second
+// form checks nothing: it prints the median time from opening the page to
+// its being ready, and of converting IMAGE (no exclusions) to CSV, to SQL
+// and to the HTML pages' ZIP, as the page measures them with
+// performance.now(), and the size of the built page.
 import { execFileSync, spawn, spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -136,6 +138,12 @@ async function chooseFile(engine, file) {
   }, prefix));
 }
 
+// Chooses the file with nothing excluded, as the measurements convert it.
+async function chooseUnfiltered(engine, file) {
+  await chooseFile(engine, file);
+  await engine.run(() => document.querySelectorAll('#exclusions input:checked').forEach((box) => box.click()));
+}
+
 // Empties the download folder, lets start() begin a download and returns the
 // file's bytes once the browser has finished it: the folder then holds only
 // that file (Firefox writes into a second file beside it), and its size
@@ -180,17 +188,23 @@ async function startProxy() {
     socket.destroy();
   });
   await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-  return { address: '127.0.0.1:' + server.address().port, take: () => seen.splice(0), stop: () => server.close() };
+  const stop = () => {
+    server.closeAllConnections();
+    server.close();
+  };
+  return { address: '127.0.0.1:' + server.address().port, take: () => seen.splice(0), stop };
 }
 
+// axe-core's audit of the page as it is. It reads the style sheets from the
+// page itself (preload off): fetching them again from disk is an error.
 async function audit(engine, check, state) {
   if (!(await engine.run(() => typeof window.axe === 'object'))) await engine.runSource(AxeSource);
   const violations = await engine.run(async (tags) => {
-    const result = await window.axe.run(document, { runOnly: { type: 'tag', values: tags }, resultTypes: ['violations'], preload: false });
+    const result = await window.axe.run(document, { runOnly: { type: 'tag', values: tags }, resultTypes: ['violations'],
+                                                    preload: false });
     return result.violations.map((v) => `${v.id} (${v.impact}): ${v.nodes.map((node) => node.target.join(' ')).join(', ')}`);
   }, AuditTags);
   check(violations.length === 0, `accessibility, ${state}: ${violations.join('; ')}`);
-  return violations.length;
 }
 
 // Serves the built page from 127.0.0.1 until stop() is called.
@@ -204,11 +218,13 @@ async function startServer(site) {
 }
 
 function browserOptions(run, work, proxy) {
-  const options = { proxy, languages: Runs[run].languages, locale: Runs[run].locale, localeFolder: path.join(Output, 'locale'), home: path.join(work, 'home') };
-  const compiled = path.join(options.localeFolder, options.locale || '');
-  if (options.locale && !options.locale.startsWith('C.') && !fs.existsSync(compiled)) {
+  const { languages, locale } = Runs[run];
+  const options = { proxy, languages, locale, localeFolder: path.join(Output, 'locale'), home: path.join(work, 'home') };
+  // A locale that the system lacks is compiled for the check alone.
+  const compiled = path.join(options.localeFolder, locale || '');
+  if (locale && !locale.startsWith('C.') && !fs.existsSync(compiled)) {
     fs.mkdirSync(options.localeFolder, { recursive: true });
-    const [name, charset] = options.locale.split('.');
+    const [name, charset] = locale.split('.');
     execFileSync('localedef', ['-i', name, '-f', charset, compiled]);
   }
   return options;
@@ -343,9 +359,8 @@ async function scenario(run, engine, files) {
 
   // The largest possible file to the HTML pages' ZIP, nothing excluded:
   // timed, not checked.
-  await chooseFile(engine, files.maximal);
+  await chooseUnfiltered(engine, files.maximal);
   await engine.choose('charset', '0');
-  await engine.run(() => document.querySelectorAll('#exclusions input:checked').forEach((box) => box.click()));
   const maximalPages = Object.keys(pagesOf(await exportAs(engine, downloads, 0, 'maximal-html.zip'))).length;
   const timings = await engine.run(() => window.zanveroTimings);
 
@@ -378,8 +393,7 @@ async function measure(run, engine, files, image, count) {
     await engine.goto(pathToFileURL(path.join(files.site, 'index.html')).href);
     await waitReady(engine);
     figures.ready.push(await engine.run(() => window.zanveroReadyAt));
-    await chooseFile(engine, image);
-    await engine.run(() => document.querySelectorAll('#exclusions input:checked').forEach((box) => box.click()));
+    await chooseUnfiltered(engine, image);
     for (const [index, key, name] of [[1, 'csv', stem + '.csv'], [2, 'sql', stem + '.sql'], [0, 'html', stem + '-html.zip']]) {
       await exportAs(engine, files.downloads, index, name);
       const timings = await engine.run(() => window.zanveroTimings);

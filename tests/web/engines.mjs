@@ -33,8 +33,8 @@ import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 import { Builder, By, Key } from 'selenium-webdriver';
 
-export const Width = 900;
-export const Height = 900;
+const Width = 900;
+const Height = 900;
 
 // The promise, or an error once ms have passed without its answer: a
 // browser or driver that hangs ends the run instead of the check.
@@ -136,8 +136,12 @@ class WebKitEngine {
   static async start(downloads, { proxy, locale, localeFolder, home }) {
     fs.mkdirSync(path.join(home, '.config'), { recursive: true });
     fs.writeFileSync(path.join(home, '.config/user-dirs.dirs'), `XDG_DOWNLOAD_DIR="${downloads}"\n`);
+    // The proxy comes from the environment: with WebDriver's proxy capability
+    // MiniBrowser quit during a quarter of the starts, and WebKitWebDriver
+    // then waited for it for ever.
     const env = { ...process.env, HOME: home, XDG_CONFIG_HOME: path.join(home, '.config'), LANG: locale,
-                  LOCPATH: localeFolder };
+                  LOCPATH: localeFolder, http_proxy: 'http://' + proxy.address, https_proxy: 'http://' + proxy.address,
+                  no_proxy: '127.0.0.1,localhost' };
     for (const name of ['LC_ALL', 'LC_MESSAGES', 'LANGUAGE']) delete env[name];
     const port = await freePort();
     const server = spawn('/usr/bin/WebKitWebDriver', ['--port=' + port], { env, stdio: 'ignore' });
@@ -156,8 +160,6 @@ class WebKitEngine {
     try {
       const driver = await within(60000, new Builder().usingServer(url).withCapabilities({
         browserName: 'MiniBrowser',
-        proxy: { proxyType: 'manual', httpProxy: proxy.address, sslProxy: proxy.address,
-                 noProxy: ['127.0.0.1', 'localhost'] },
         'webkitgtk:browserOptions': {
           binary: '/usr/lib/x86_64-linux-gnu/webkit2gtk-4.1/MiniBrowser',
           args: ['--automation'],
