@@ -167,6 +167,10 @@ struct TExportOptions {
     bool ExcludeChannelVPID = false;
     bool ExcludeTransponderUF = false;
     bool ExcludeSatelliteUF = false;
+    // CSV only: write names exactly as they are, even those a spreadsheet
+    // would run as a formula (for a program that reads the file, not a
+    // person who opens it).
+    bool CsvLiteralNames = false;
 };
 
 // The decimal separator of the user's locale (LC_ALL, LC_NUMERIC, LANG),

@@ -19,12 +19,31 @@ constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
 
 constexpr std::size_t FieldCount = 18;
 constexpr std::size_t NumberFieldCount = 12;
+constexpr std::size_t NameFieldCount = 3;
 constexpr std::size_t MaxDigits = 10;  // an unsigned 32-bit value
 
 // What a line can take besides the text of its four names and its position:
 // quotes and separators, the numbers at their widest, two flags, the
-// polarisation letter and the line end.
-constexpr std::size_t FixedLineBound = FieldCount * 3 + NumberFieldCount * MaxDigits + 2 + 1 + 2;
+// polarisation letter, the line end and an apostrophe before each name.
+constexpr std::size_t FixedLineBound = FieldCount * 3 + NumberFieldCount * MaxDigits + 2 + 1 + 2 + NameFieldCount;
+
+// A spreadsheet shows a cell that starts with an apostrophe as the text
+// after it, so the apostrophe keeps a formula from running.
+constexpr char FormulaGuard = '\'';
+
+bool IsAsciiDigit(char C) { return C >= '0' && C <= '9'; }
+
+// One or more digits, optionally followed by one "." or "," and more digits.
+bool IsPlainNumber(std::string_view Text) {
+    std::size_t At = 0;
+    while (At < Text.size() && IsAsciiDigit(Text[At])) ++At;
+    if (At == 0) return false;
+    if (At == Text.size()) return true;
+    if (Text[At] != '.' && Text[At] != ',') return false;
+    const std::size_t FractionStart = ++At;
+    while (At < Text.size() && IsAsciiDigit(Text[At])) ++At;
+    return At > FractionStart && At == Text.size();
+}
 
 // Writes the fields of one line into a buffer that is known to be large
 // enough: each field in double quotes, fields separated by ";".
@@ -37,11 +56,17 @@ public:
         FAt = std::to_chars(FAt, FAt + MaxDigits, Value).ptr;
     }
 
-    // A double quote inside a field would end it early: it becomes an
-    // apostrophe, the only change made to any text.
     void Text(std::string_view Value) {
         Next();
-        for (const char C : Value) *FAt++ = C == '"' ? '\'' : C;
+        Copy(Value);
+    }
+
+    // A name comes from the broadcasts, so a spreadsheet must not run it: one
+    // it would take for a formula gets the guard as its first character.
+    void Name(std::string_view Value, bool Literal) {
+        Next();
+        if (!Literal && StartsFormula(Value)) *FAt++ = FormulaGuard;
+        Copy(Value);
     }
 
     void Flag(bool Value) {
@@ -56,6 +81,12 @@ public:
     }
 
 private:
+    // A double quote inside a field would end it early: it becomes an
+    // apostrophe, the only change made to a text apart from the guard.
+    void Copy(std::string_view Value) {
+        for (const char C : Value) *FAt++ = C == '"' ? '\'' : C;
+    }
+
     // Closes the previous field and opens the next one.
     void Next() {
         if (FFirst) {
@@ -78,6 +109,20 @@ bool IsExcluded(const TExportOptions& Options, const TChannel& Channel) {
 }
 
 }  // namespace
+
+bool StartsFormula(std::string_view Text) {
+    if (Text.empty()) return false;
+    switch (Text.front()) {
+        case '=':
+        case '@':
+            return true;
+        case '+':
+        case '-':
+            return Text.size() > 1 && !IsPlainNumber(Text.substr(1));
+        default:
+            return false;
+    }
+}
 
 void TCxfCSVExporter::Export(const TExportOptions& Options) {
     if (Options.CxfFile == nullptr || !*Options.CxfFile)
@@ -109,8 +154,8 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
         TLineWriter Line(At);
         Line.Number(static_cast<unsigned>(Index));
         Line.Number(Channel.Number);
-        Line.Text(Channel.Name);
-        Line.Text(Satellite.Name);
+        Line.Name(Channel.Name, Options.CsvLiteralNames);
+        Line.Name(Satellite.Name, Options.CsvLiteralNames);
         // The decimal separator is free to choose and could be a double quote.
         Line.Text(Satellite.PositionText);
         Line.Number(Transponder.Frequency);
@@ -125,7 +170,7 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
         Line.Number(Transponder.TransportStreamID);
         Line.Flag(Channel.UF);
         Line.Flag(Channel.PayTV);
-        Line.Text(Packages.at(Channel.PackageID));
+        Line.Name(Packages.at(Channel.PackageID), Options.CsvLiteralNames);
         At = Line.EndLine();
     }
 

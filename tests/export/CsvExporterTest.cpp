@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CsvHtmlTestSupport.h"
@@ -114,6 +115,69 @@ INSTANTIATE_TEST_SUITE_P(
                       TExclusionCase{"BothChannelFlags", true, true, false, false, {"0", "2"}},
                       TExclusionCase{"TransponderAndSatelliteUFIgnored", false, false, true, true, {"0", "1", "2", "4"}}),
     [](const ::testing::TestParamInfo<TExclusionCase>& Info) { return std::string(Info.param.Label); });
+
+// A name that a spreadsheet would run as a formula, in each of the three
+// name columns at once: the satellite's name, a package marker's and a
+// channel's.
+struct TFormulaCase {
+    const char* Label;
+    std::string Name;
+    std::string Guarded;  // the field as written with the guard on
+};
+
+void PrintTo(const TFormulaCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class CsvFormulaTest : public ::testing::TestWithParam<std::tuple<TFormulaCase, TCharset, bool>> {};
+
+// The last line's three name fields, joined by "|". No field holds a double
+// quote, so the fields lie between the line's '";"' separators.
+std::string NameFields(const std::string& Csv) {
+    const std::string Line = SplitLines(Csv).back();
+    const std::string Inner = Line.substr(1, Line.size() - 2);
+    std::vector<std::string> Fields;
+    for (std::size_t Start = 0;;) {
+        const std::size_t End = Inner.find("\";\"", Start);
+        Fields.push_back(Inner.substr(Start, End - Start));
+        if (End == std::string::npos) break;
+        Start = End + 3;
+    }
+    return Fields.at(2) + "|" + Fields.at(3) + "|" + Fields.at(17);
+}
+
+TEST_P(CsvFormulaTest, NameCellsAreGuardedUnlessLiteral) {
+    const auto& [Case, Charset, Literal] = GetParam();
+    CxfImageBuilder Image;
+    Image.Satellite(0, {Case.Name, 192});
+    Image.Transponder(0, {TpWord(11494, 1), 22000, 0, 0, 1, 1093});
+    Image.Channel(0, {"<" + Case.Name + ">", 0});
+    Image.Channel(1, {Case.Name, 0});
+    auto Database = LoadImage(Image, ',', Charset);
+    TExportOptions Options = OptionsFor(Database);
+    Options.CsvLiteralNames = Literal;
+    TMemorySink Sink;
+    TCxfCSVExporter(Sink).Export(Options);
+    std::string Written = Case.Name;
+    for (char& C : Written) C = C == '"' ? '\'' : C;
+    const std::string Expected = Literal ? Written : Case.Guarded;
+    EXPECT_EQ(NameFields(Sink.Files.at(0).second), Expected + "|" + Expected + "|" + Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, CsvFormulaTest,
+    ::testing::Combine(
+        ::testing::Values(TFormulaCase{"Equals", "=1+1", "'=1+1"}, TFormulaCase{"At", "@SUM(A1)", "'@SUM(A1)"},
+                          TFormulaCase{"PlusCall", "+HYPERLINK('x')", "'+HYPERLINK('x')"},
+                          TFormulaCase{"MinusSum", "-2+3", "'-2+3"}, TFormulaCase{"MinusDot", "-1.", "'-1."},
+                          TFormulaCase{"QuoteFirst", "\"=1", "'=1"}, TFormulaCase{"MinusAlone", "-", "-"},
+                          TFormulaCase{"PlusAlone", "+", "+"}, TFormulaCase{"PlusNumber", "+1", "+1"},
+                          TFormulaCase{"MinusNumber", "-5", "-5"}, TFormulaCase{"MinusComma", "-1,5", "-1,5"},
+                          TFormulaCase{"Plain", "ARD", "ARD"}, TFormulaCase{"EqualsInside", "a=b", "a=b"}),
+        ::testing::Values(TCharset::Windows1252, TCharset::Utf8), ::testing::Bool()),
+    [](const auto& Info) {
+        return std::string(std::get<0>(Info.param).Label) +
+               (std::get<1>(Info.param) == TCharset::Utf8 ? "Utf8" : "Windows1252") +
+               (std::get<2>(Info.param) ? "Literal" : "Guarded");
+    });
 
 TEST(CsvExporterTest, QuoteInTheDecimalSeparatorCannotBreakTheField) {
     CxfImageBuilder Image = SmallImage();
