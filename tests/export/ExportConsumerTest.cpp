@@ -11,6 +11,7 @@
 
 #include "CsvHtmlTestSupport.h"
 #include "CxfCSVExporterUnit.h"
+#include "CxfChangeReportUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "TestNames.h"
 #include "TestProcess.h"
@@ -248,6 +249,31 @@ TEST_P(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
 
     ASSERT_EQ(Records.size(), Expected.size());
     for (std::size_t r = 0; r < Records.size(); ++r) EXPECT_EQ(Records[r], Expected[r]) << "record " << r;
+}
+
+// The change report between the realistic image and an older version of
+// it: every kind of entry, names that need escaping in both character sets,
+// file names that are not UTF-8 and hold a control character.
+TEST_P(HtmlXmllintTest, ChangeReportIsValidXhtml) {
+    const auto Program = RequireProgram("xmllint");
+    ASSERT_FALSE(Program.empty());
+    CxfImageBuilder OldImage = RealisticImage();
+    OldImage.Satellite(1, {"Hot&Bird", 130})
+        .Transponder(2, {TpWord(10993, 1), 27500, 1, 0, 318, 12000})
+        .Channel(2, {"Sat.1 <&> Pro7 \"x\"", 0, 102, 200, 300, 400, 502})
+        .Channel(5, {"", 0x3FF});
+    auto Old = LoadImage(OldImage, ',', GetParam());
+    auto New = LoadImage(RealisticImage(), ',', GetParam());
+    TExportOptions Options;
+    Options.ExcludeChannelUF = true;
+    TempDir Dir;
+    const std::string Page = (Dir / "report.html").string();
+    TCxfHTMLChangeReport().Write(TChannelChanges(*Old, *New, Options), {"alt <&>\x85\x01.cxf", "T\xC3\xBCrk.cxf"},
+                                 Page);
+    const TCommandResult Result = Xmllint(Program, {Page});
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
+    EXPECT_EQ(Result.Output, "");
+    EXPECT_NE(testsupport::ReadFileBytes(Page).find("Ge&auml;ndert</td>"), std::string::npos);
 }
 
 }  // namespace
