@@ -1,8 +1,11 @@
 // zanvero-cli: converts a .cxf channel file into HTML pages, a CSV file or a
-// MySQL dump, without the window.
+// MySQL dump, or reports what changed against an older one, without the
+// window.
 //
 //   zanvero-cli --format html|csv|sql --output PATH [--exclude LIST]
 //               [--decimal-separator C] [--head-text FILE] INPUT.cxf
+//   zanvero-cli --compare OLD.cxf --format csv|html --output PATH
+//               [--exclude LIST] [--decimal-separator C] NEW.cxf
 //
 // Exit status: 0 done, 1 the input could not be loaded or the output not
 // written, 2 the command line was wrong.
