@@ -26,8 +26,8 @@ private:
     TOutputBuffer FBuffer;
 };
 
-// The names of the two files a report compares, as the user knows them
-// (UTF-8; bytes that are not are shown as Latin-1).
+// The names of the two files a report compares, as the user knows them:
+// UTF-8, or else bytes that are shown as Latin-1.
 struct TChangeReportSources {
     std::string OldName;
     std::string NewName;

@@ -20,7 +20,7 @@ std::optional<TReportFormat> ReportFormatNamed(std::string_view Name);
 // A .cxf file as the run reads it and as the user knows it.
 struct TCompareInput {
     std::string FileName;   // the core's file name
-    std::string ShownName;  // in messages and the report (UTF-8)
+    std::string ShownName;  // in messages and the report, as the core's texts
 };
 
 struct TCompareRequest {
