@@ -41,6 +41,10 @@ inline constexpr unsigned AllExclusions = ebChannelUF | ebChannelVPID | ebTransp
 // name.
 unsigned ExclusionBits(std::string_view Name);
 
+// Those names as a user reads them in a list: "channel-uf, channel-vpid,
+// transponder-uf, satellite-uf or all".
+std::string ExclusionNamesText();
+
 // Sets the options' four exclusion flags from the bits.
 void SetExclusions(TExportOptions& Options, unsigned Bits);
 
