@@ -340,6 +340,20 @@ async function checkQuiet({ engine, check }, where) {
   check(errors.length === 0, `console errors ${where}: ${JSON.stringify(errors)}`);
 }
 
+// The check boxes by the window's texts, so that a box that hands the
+// module another exclusion than its label says is seen.
+const ExclusionLabels = {
+  'channel-uf': 'Kanäle mit gesetztem UF', 'channel-vpid': 'Kanäle mit VPID = 0',
+  'transponder-uf': 'Transponder mit gesetztem UF', 'satellite-uf': 'Satelliten mit gesetztem UF',
+};
+const exclusionBox = (engine, name) => engine.run((label) => Array.from(document.querySelectorAll('#exclusions label'))
+  .find((element) => element.textContent === label).htmlFor, ExclusionLabels[name]);
+const clickExclusions = async (engine, names) => { for (const name of names) await engine.click(await exclusionBox(engine, name)); };
+const exclusionsShown = async (engine) => {
+  const ids = await Promise.all(Object.keys(ExclusionLabels).map((name) => exclusionBox(engine, name)));
+  return engine.run((ids) => ids.map((id) => document.getElementById(id).checked), ids);
+};
+
 const separatorShown = (engine) => engine.run(() => document.getElementById('decimal-separator').value);
 const summaryShown = (engine) => engine.run(() => document.getElementById('file-summary').textContent);
 
@@ -468,22 +482,19 @@ async function headTextStep(ctx) {
 async function settingsAfterReload(ctx) {
   const { engine, check, files } = ctx;
   const { work, downloads } = files;
-  await engine.click('exclude-channel-vpid');
-  await engine.click('exclude-satellite-uf');
+  await clickExclusions(engine, ['channel-vpid', 'satellite-uf']);
   await engine.choose('charset', 'utf-8');
   await engine.choose('decimal-separator', '.');
   await engine.click('type-csv');
   await engine.reload();
   await waitReady(engine);
-  const state = await engine.run(() => {
+  const state = [...await exclusionsShown(engine), ...await engine.run(() => {
     const v = (id) => document.getElementById(id);
-    return [v('type-csv').checked, v('exclude-channel-uf').checked, v('exclude-channel-vpid').checked,
-            v('exclude-transponder-uf').checked, v('exclude-satellite-uf').checked,
-            v('charset').value, v('decimal-separator').value,
+    return [v('type-csv').checked, v('charset').value, v('decimal-separator').value,
             v('cxf-file').files.length ? v('file-summary').textContent.startsWith('settings.cxf: ')
                                        : v('file-summary').textContent === ''];
-  });
-  check(JSON.stringify(state) === JSON.stringify([true, true, false, true, false, 'utf-8', '.', true]),
+  })];
+  check(JSON.stringify(state) === JSON.stringify([true, false, true, false, true, 'utf-8', '.', true]),
         'settings after a reload: ' + JSON.stringify(state));
   await engine.click('html-header');
   check(await engine.run(() => document.getElementById('header-text').value) === fs.readFileSync(files.head, 'utf8'),
@@ -526,8 +537,7 @@ async function onWebServer(ctx) {
   await waitReady(engine);
   check(await separatorShown(engine) === ctx.separator, "the language's separator on the web server's page");
   await chooseFile(engine, files.demo);
-  await engine.click('exclude-channel-vpid');
-  await engine.click('exclude-transponder-uf');
+  await clickExclusions(engine, ['channel-vpid', 'transponder-uf']);
   const two = ['--exclude', 'channel-uf,satellite-uf'];
   check((await exportAs(engine, files.downloads, 'csv', 'settings.csv')).equals(native(files.work, 'csv', two, ctx.separator)),
         'CSV from the page on a web server');
@@ -568,12 +578,11 @@ async function earlierSettings(ctx) {
     decimalSeparator: separator, charset: 1, htmlTarget: 'zip' })), other);
   await engine.reload();
   await waitReady(engine);
-  const state = await engine.run(() => {
+  const state = [...await exclusionsShown(engine), ...await engine.run(() => {
     const v = (id) => document.getElementById(id);
-    return [v('type-sql').checked, ...['channel-uf', 'channel-vpid', 'transponder-uf', 'satellite-uf']
-      .map((name) => v('exclude-' + name).checked), v('charset').value, v('decimal-separator').value];
-  });
-  check(JSON.stringify(state) === JSON.stringify([true, false, true, false, true, 'utf-8', other]),
+    return [v('type-sql').checked, v('charset').value, v('decimal-separator').value];
+  })];
+  check(JSON.stringify(state) === JSON.stringify([false, true, false, true, true, 'utf-8', other]),
         'settings of an earlier version: ' + JSON.stringify(state));
   await engine.click('html-header');
   check(await engine.run(() => document.getElementById('header-text').value) === '<title>t</title>\n\t<!-- c -->\n',
