@@ -25,8 +25,8 @@ std::optional<char> DecimalSeparatorByte(std::string_view Character);
 // else Fallback.
 char DefaultDecimalSeparator(std::string_view LocaleSeparator, char Fallback);
 
-// The four exclusion options as bits of one number, as the page hands them
-// over.
+// The four exclusion options as bits of one number, as the command line and
+// the page gather them from the names.
 enum TExclusionBit : unsigned {
     ebChannelUF = 1u << 0,
     ebChannelVPID = 1u << 1,
