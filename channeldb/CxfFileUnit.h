@@ -20,6 +20,7 @@ inline constexpr int ChannelCount = 2500;
 inline constexpr std::size_t SatelliteRecordSize = 40;
 inline constexpr std::size_t TransponderRecordSize = 10;
 inline constexpr std::size_t ChannelRecordSize = 32;
+inline constexpr std::size_t ChannelNameOffset = 12;  // after the record's six words
 inline constexpr std::size_t NameFieldSize = 20;
 inline constexpr std::size_t NameMaxLength = 20;
 inline constexpr std::size_t PositionTextMaxLength = 30;

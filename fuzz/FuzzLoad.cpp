@@ -126,7 +126,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
                                             : Channel.PackageName != Cut(Package, NameMaxLength, Charset))
             Violated("package name copy", Channel.PackageName);
         CheckName(Channel.Name, Charset, "channel name");
-        const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + 12;
+        const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + ChannelNameOffset;
         CheckSameText(Channel.Name, ReferenceName(Image, NameField, Charset),
                       "channel name differs from the reference decoder's");
     }
