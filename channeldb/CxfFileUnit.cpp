@@ -11,8 +11,7 @@
 
 namespace {
 
-// Code 100 is the classic number for reading past the end of a file.
-constexpr int ReadBeyondEndOfFile = 100;
+const std::string ReadBeyondEndOfFileText = "Read beyond end of file";
 
 // Unicode code points of Windows-1252 bytes 0x80-0x9F; 0 marks the five
 // bytes that have no character.
@@ -476,29 +475,35 @@ TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator, TCharset 
 TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator, TCharset Charset)
     : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
     AddPackage("-");
-    if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    if (Image.size() < CxfFileSize) throw EInOutError(ReadBeyondEndOfFileText, ReadBeyondEndOfFileCode);
     Parse(Image.data());
 }
 
 TCxfFile::~TCxfFile() = default;
 
+ENotCxfFileError SpecialFileError(TSpecialFile Kind) {
+    const char* What = Kind == TSpecialFile::Device ? "ein Gerät" : Kind == TSpecialFile::Pipe ? "eine Pipe" : "ein Socket";
+    return ENotCxfFileError(std::string("Die Datei ist keine .cxf-Datei: sie ist ") + What + ".");
+}
+
 void TCxfFile::LoadFromFile(const std::string& FileName) {
-    if (FileName.empty()) throw EInOutError("Invalid filename", 123);
+    if (FileName.empty()) throw EInOutError("Invalid filename", InvalidFileNameCode);
     // Read only while parsing: nothing keeps the image once the records exist.
     // Not zeroed first: the read fills it. (A plain new[], since the
     // WebAssembly build's library lacks make_unique_for_overwrite.)
     const std::unique_ptr<std::uint8_t[]> Image(new std::uint8_t[CxfFileSize]);
     const std::size_t Done = ReadFileStart(FileName, std::span(Image.get(), CxfFileSize));
-    if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    if (Done < CxfFileSize) throw EInOutError(ReadBeyondEndOfFileText, ReadBeyondEndOfFileCode);
     Parse(Image.get());
 }
 
 void TCxfFile::Parse(const std::uint8_t* Image) {
+    // Only a file of the full size gets here, so a short one keeps its own
+    // message whatever its first bytes.
+    if (!std::equal(CxfMagic.begin(), CxfMagic.end(), Image))
+        throw ENotCxfFileError("Die Datei ist keine .cxf-Datei: sie beginnt nicht mit „" + std::string(CxfMagic) + "“.");
     FImage = Image;
-    Cursor = 0;
-    const bool Known = DecodeNameField(std::span(FImage, 4), FCharset) == "CXF2";
-    Cursor = 4;
-    if (!Known) return;
+    Cursor = CxfMagic.size();
 
     const std::uint32_t SatelliteOffset = ReadDWord();
     const std::uint32_t TransponderOffset = ReadDWord();

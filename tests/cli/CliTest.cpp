@@ -136,6 +136,7 @@ class CliFailure : public CliTest, public testing::WithParamInterface<TFailureCa
 
 TEST_P(CliFailure, ExitsWithOneAndKeepsTheOldOutput) {
     WriteFileBytes(Dir / "short.cxf", "CXF2");
+    WriteFileBytes(Dir / "zeros.cxf", std::string(CxfFileSize, '\0'));
     WriteFileBytes(Dir / "existing.out", "the previous export\r\n");
     fs::create_directory(Dir / "pages");
     auto Expand = [&](std::string Text) {
@@ -163,6 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "DIR/short.cxf: Read beyond end of file"},
         TFailureCase{"InputMissingToStandardOutput", {"--format", "sql", "--output", "-", "DIR/none.cxf"},
                      "DIR/none.cxf: File not found"},
+        TFailureCase{"InputNotACxfFile", {"--format", "csv", "--output", "DIR/existing.out", "DIR/zeros.cxf"},
+                     "DIR/zeros.cxf: Die Datei ist keine .cxf-Datei: sie beginnt nicht mit „CXF2“."},
         TFailureCase{"OutputDirectoryMissing", {"--format", "csv", "--output", "DIR/missing/out.csv", "DIR/in.cxf"},
                      "Cannot create file \"DIR/missing/out.csv\". No such file or directory"},
         TFailureCase{"OutputIsADirectory", {"--format", "sql", "--output", "DIR/pages", "DIR/in.cxf"},
