@@ -11,7 +11,7 @@
 
 namespace {
 
-const std::string ReadBeyondEndOfFileText = "Read beyond end of file";
+constexpr const char* ReadBeyondEndOfFileText = "Read beyond end of file";
 
 // Unicode code points of Windows-1252 bytes 0x80-0x9F; 0 marks the five
 // bytes that have no character.

@@ -36,10 +36,10 @@ namespace {
     }
 }
 
-// Refuses all but a regular file. Reading a directory fails as it always
-// did; a FIFO would wait for a writer, a device such as /dev/zero or a
-// terminal would never end or wait for input, and a socket cannot be read
-// as a file.
+// Refuses all but a regular file: a directory as access denied; a FIFO,
+// which would wait for a writer, a device such as /dev/zero or a terminal,
+// which would never end or wait for input, and a socket, which is no file to
+// read, as no .cxf file.
 void RequireRegularFile(const std::string& FileName, const struct stat& Status) {
     if (S_ISREG(Status.st_mode)) return;
     if (S_ISDIR(Status.st_mode)) FailOpen(FileName, EISDIR);
