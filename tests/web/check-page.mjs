@@ -6,11 +6,11 @@
 // all four exclusions and with two pairs of them that tell each from the
 // others, and a file with names that a spreadsheet would run, guarded and
 // literal. Steps (below) is the scenario: also the page's messages and their
-// icons (a file too short and one that is no .cxf file), dropped files, the busy caption, the head text editor, the settings
-// surviving a reload, the decimal separator of the browser's language (in
-// Chromium also English, then German), every control pressed before the
-// module is ready, no request to anything but the page's own files and no
-// console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
+// icons (a file too short and one that is no .cxf file), dropped files, the
+// busy caption, the head text editor, the settings surviving a reload, the
+// decimal separator of the browser's language (in Chromium also English,
+// then German), every control pressed before the module is ready, no request
+// to anything but the page's own files and no console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
 // best practice) at rest, with a file chosen, with the head text editor open
 // and with a message box open. Prints each run's time from navigation to
 // ready and of converting the largest possible file to the HTML pages' ZIP
