@@ -1,21 +1,22 @@
 // Drives the built page (build/web/site, scripts/build-web) in Chromium,
-// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk
-// and from a static web server, and compares every download byte for byte
-// with what the native zanvero-cli writes for the same settings: the CSV
-// file, the SQL dump and every page in the ZIP, in both character sets, with
-// all four exclusions and with two pairs of them that tell each from the
-// others, and a file with names that a spreadsheet would run, guarded and
-// literal. Steps (below) is the scenario: also the page's messages and their
-// icons (a file too short and one that is no .cxf file), dropped files, the
-// busy caption, the head text editor, the settings surviving a reload, the
-// decimal separator of the browser's language (in Chromium also English,
-// then German), every control pressed before the module is ready, no request
-// to anything but the page's own files and no console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
-// best practice) at rest, with a file chosen, with the head text editor open
-// and with a message box open. Prints each run's time from navigation to
-// ready and of converting the largest possible file to the HTML pages' ZIP
-// (reported, not checked), and saves two screenshots per run: after an
-// export (RUN.png) and with an error message (RUN-message.png).
+// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk and
+// from a static web server, and compares every download byte for byte with
+// what the native zanvero-cli writes for the same settings: the CSV file, the
+// SQL dump and every page in the ZIP, in both character sets, with all four
+// exclusions and with two pairs of them that tell each from the others, and a
+// file with names that a spreadsheet would run, guarded and literal. Steps
+// (below) is the scenario: also the page's messages and their icons (a file
+// too short and one that is no .cxf file), dropped files, the busy caption,
+// the head text editor, the settings surviving a reload, the decimal
+// separator of the browser's language (in Chromium also English, then
+// German), every control pressed before the module is ready, no request to
+// anything but the page's own files and no console error, and an
+// accessibility audit (axe-core, WCAG 2.1 A and AA and best practice) at
+// rest, with a file chosen, with the head text editor open and with a message
+// box open. Prints each run's time from navigation to ready and of converting
+// the largest possible file to the HTML pages' ZIP (reported, not checked),
+// and saves two screenshots per run: after an export (RUN.png) and with an
+// error message (RUN-message.png).
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
