@@ -27,8 +27,8 @@ constexpr std::size_t MaxDigits = 10;  // an unsigned 32-bit value
 // polarisation letter, the line end and an apostrophe before each name.
 constexpr std::size_t FixedLineBound = FieldCount * 3 + NumberFieldCount * MaxDigits + 2 + 1 + 2 + NameFieldCount;
 
-// A spreadsheet shows a cell that starts with an apostrophe as the text
-// after it, so the apostrophe keeps a formula from running.
+// A spreadsheet takes a cell that starts with an apostrophe for text, never
+// for a formula (some show the apostrophe, some hide it).
 constexpr char FormulaGuard = '\'';
 
 bool IsAsciiDigit(char C) { return C >= '0' && C <= '9'; }

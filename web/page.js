@@ -144,6 +144,7 @@
       kept: () => separatorChosen,
     },
     charset: list('charset'),
+    'csv-names': list('csv-names'),
     'head-text': {
       get: () => (headText !== null ? headText : undefined),
       show: (value) => { if (typeof value === 'string') headText = value; },

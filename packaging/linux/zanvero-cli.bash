@@ -43,7 +43,7 @@ _zanvero_cli() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--format --output --exclude --decimal-separator
-            --head-text --charset --help --version' -- "$cur"))
+            --head-text --charset --literal-names --help --version' -- "$cur"))
         return
     fi
     _filedir cxf

@@ -41,6 +41,8 @@ expect "zanvero-cli --exclude channel-uf,s" "channel-uf,satellite-uf"
 expect "zanvero-cli --exclude=t" "transponder-uf"
 expect "zanvero-cli --de" "--decimal-separator"
 expect "zanvero-cli --h" "--head-text --help"
+expect "zanvero-cli --l" "--literal-names"
+expect "zanvero-cli --literal-names " "a.cxf dir"
 expect "zanvero-cli --format csv --output - " "a.cxf dir"
 expect "zanvero-cli --head-text " "a.cxf b.txt dir"
 
