@@ -11,8 +11,7 @@
 
 namespace {
 
-// Code 100 is the classic number for reading past the end of a file.
-constexpr int ReadBeyondEndOfFile = 100;
+constexpr const char* ReadBeyondEndOfFileText = "Read beyond end of file";
 
 // Unicode code points of Windows-1252 bytes 0x80-0x9F; 0 marks the five
 // bytes that have no character.
@@ -226,7 +225,7 @@ TKeptBytes CleanField(std::span<const std::uint8_t> Field, char* Kept) {
     // by zero bytes alone keeps exactly those bytes: it is copied whole and
     // counted up to there. False, with nothing kept, for any other word.
     auto KeepWord = [&](std::uint64_t Word) {
-        const int Length = FirstMarkedByte(BytesBelow(Word, 0x20) | BytesEqual(Word, 0xFF));
+        const int Length = FirstMarkedByte(BytesBelow<0x20>(Word) | BytesEqual(Word, 0xFF));
         if (Length < 8 && DropFirstBytes(Word, Length) != 0) return false;
         StoreWord(Kept + Result.Count, Word);  // bytes past Length are overwritten or ignored
         Result.Count += static_cast<std::size_t>(Length);
@@ -249,9 +248,21 @@ TKeptBytes CleanField(std::span<const std::uint8_t> Field, char* Kept) {
     return Result;
 }
 
+// A decoded character of two or three bytes is cut to 16 bits; one of four
+// keeps the lead byte's three value bits and three times six.
+constexpr std::uint32_t ShortSequenceCodeMask = 0xFFFF;
+constexpr std::uint32_t FourByteCodeMask = 0x1FFFFF;
+
 // Steps 2 and 3: the Count bytes at Kept as UTF-8, written to Out in
-// Charset. Returns the length of the text, 0 when the bytes are no valid
-// UTF-8. A character never takes more bytes in Out than in Kept.
+// Charset; returns the length of the text. Every byte from 0x80 up starts a
+// sequence: of four bytes when it is 11110xxx, else of three when its bit
+// 0x20 is set and of two when it is not; each further byte of a sequence must
+// be 10xxxxxx, or the result is 0 (empty text), as it is when the bytes end
+// inside a sequence. Nothing else is checked: overlong forms, surrogate
+// halves and the lead bytes 0x80-0xBF and 0xF8-0xFE (0xFF never gets here)
+// all give a character, the lead byte's low six bits and six more from each
+// further byte, masked as above. A character below 0x20 is dropped. A
+// character never takes more bytes in Out than in Kept.
 std::size_t DecodeKept(const char* Kept, std::size_t Count, char* Out, TCharset Charset) {
     using namespace wordbytes;
     std::size_t Read = 0;
@@ -283,9 +294,9 @@ std::size_t DecodeKept(const char* Kept, std::size_t Count, char* Out, TCharset 
                 Out[Written++] = '?';  // no character beyond U+FFFF has a nearest letter there
                 continue;
             }
-            Code &= 0x1FFFFF;  // the lead byte's three value bits and three times six
+            Code &= FourByteCodeMask;
         } else {
-            Code &= 0xFFFF;
+            Code &= ShortSequenceCodeMask;
         }
         // Overlong forms can smuggle in control characters that cleaning
         // removed from the raw bytes; keep them out of names the same way.
@@ -311,6 +322,11 @@ std::string_view DecodeField(std::span<const std::uint8_t> Field, char* Kept, ch
 
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= 0x20; }
 
+// What a satellite record holds after its name and position word: a word
+// and four double words that nothing reads.
+constexpr std::size_t SatelliteUnreadBytes = SatelliteRecordSize - NameFieldSize - sizeof(std::uint16_t);
+static_assert(SatelliteUnreadBytes == 2 + 4 * 4);
+
 // The little-endian word at Bytes.
 std::uint16_t WordAt(const std::uint8_t* Bytes) { return static_cast<std::uint16_t>(Bytes[0] | Bytes[1] << 8); }
 
@@ -331,7 +347,7 @@ bool FoldAscii(const char* Text, char* Out) {
     std::memcpy(Words, Text, 20);
     if (((Words[0] | Words[1] | Words[2]) & Highs) != 0) return false;
     for (std::uint64_t& Word : Words) {
-        const std::uint64_t Capitals = BytesBelow(Word, 'Z' + 1) & ~BytesBelow(Word, 'A');
+        const std::uint64_t Capitals = BytesBelow<'Z' + 1>(Word) & ~BytesBelow<'A'>(Word);
         Word |= Capitals >> 2;  // 0x80 >> 2 is 0x20, the bit that makes a capital small
     }
     std::memcpy(Out, Words, 20);
@@ -459,29 +475,35 @@ TCxfFile::TCxfFile(const std::string& FileName, char DecimalSeparator, TCharset 
 TCxfFile::TCxfFile(std::span<const std::uint8_t> Image, char DecimalSeparator, TCharset Charset)
     : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {
     AddPackage("-");
-    if (Image.size() < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    if (Image.size() < CxfFileSize) throw EInOutError(ReadBeyondEndOfFileText, ReadBeyondEndOfFileCode);
     Parse(Image.data());
 }
 
 TCxfFile::~TCxfFile() = default;
 
+ENotCxfFileError SpecialFileError(TSpecialFile Kind) {
+    const char* What = Kind == TSpecialFile::Device ? "ein Gerät" : Kind == TSpecialFile::Pipe ? "eine Pipe" : "ein Socket";
+    return ENotCxfFileError(std::string("Die Datei ist keine .cxf-Datei: sie ist ") + What + ".");
+}
+
 void TCxfFile::LoadFromFile(const std::string& FileName) {
-    if (FileName.empty()) throw EInOutError("Invalid filename", 123);
+    if (FileName.empty()) throw EInOutError("Invalid filename", InvalidFileNameCode);
     // Read only while parsing: nothing keeps the image once the records exist.
     // Not zeroed first: the read fills it. (A plain new[], since the
     // WebAssembly build's library lacks make_unique_for_overwrite.)
     const std::unique_ptr<std::uint8_t[]> Image(new std::uint8_t[CxfFileSize]);
     const std::size_t Done = ReadFileStart(FileName, std::span(Image.get(), CxfFileSize));
-    if (Done < CxfFileSize) throw EInOutError("Read beyond end of file", ReadBeyondEndOfFile);
+    if (Done < CxfFileSize) throw EInOutError(ReadBeyondEndOfFileText, ReadBeyondEndOfFileCode);
     Parse(Image.get());
 }
 
 void TCxfFile::Parse(const std::uint8_t* Image) {
+    // Only a file of the full size gets here, so a short one keeps its own
+    // message whatever its first bytes.
+    if (!std::equal(CxfMagic.begin(), CxfMagic.end(), Image))
+        throw ENotCxfFileError("Die Datei ist keine .cxf-Datei: sie beginnt nicht mit „" + std::string(CxfMagic) + "“.");
     FImage = Image;
-    Cursor = 0;
-    const bool Known = DecodeNameField(std::span(FImage, 4), FCharset) == "CXF2";
-    Cursor = 4;
-    if (!Known) return;
+    Cursor = CxfMagic.size();
 
     const std::uint32_t SatelliteOffset = ReadDWord();
     const std::uint32_t TransponderOffset = ReadDWord();
@@ -563,8 +585,7 @@ void TCxfFile::ReadSatellite() {
     Satellite->UF = (PositionWord & 0x1000) != 0;
     Satellite->AC = (PositionWord & 0x2000) != 0;
     Satellite->PositionText = PositionToText(Satellite->Position, FDecimalSeparator, FCharset);
-    ReadWord();
-    for (int i = 0; i < 4; ++i) ReadDWord();
+    Cursor += SatelliteUnreadBytes;
     Satellite->Number = static_cast<std::uint8_t>(SatelliteCounter & 0xFF);
 }
 
@@ -587,7 +608,7 @@ void TCxfFile::ReadTransponder() {
 
 void TCxfFile::ReadChannel() {
     const std::uint8_t* Record = FImage + Cursor;
-    Cursor += 12;  // to the name
+    Cursor += ChannelNameOffset;
     // A channel is kept when it has its transponder. One that is not still
     // reads its name, which may open a package.
     const std::uint16_t TransponderIndex = WordAt(Record + 10) & 0x03FF;

@@ -20,9 +20,12 @@ inline constexpr int ChannelCount = 2500;
 inline constexpr std::size_t SatelliteRecordSize = 40;
 inline constexpr std::size_t TransponderRecordSize = 10;
 inline constexpr std::size_t ChannelRecordSize = 32;
+inline constexpr std::size_t ChannelNameOffset = 12;  // after the record's six words
 inline constexpr std::size_t NameFieldSize = 20;
 inline constexpr std::size_t NameMaxLength = 20;
 inline constexpr std::size_t PositionTextMaxLength = 30;
+// The first four bytes of every .cxf file.
+inline constexpr std::string_view CxfMagic = "CXF2";
 
 inline constexpr std::array<const char*, 10> SortOrderNames = {
     "BY_NAME",         "BY_FREQUENCY",  "BY_VIDEOPID",       "BY_AUDIOPID",
@@ -43,11 +46,28 @@ public:
 };
 
 // A file that cannot be opened or read; ErrorCode is the platform's number
-// (100 for a file that ends too early).
+// (ReadBeyondEndOfFileCode for a file that ends too early).
 class EInOutError : public ECxfError {
 public:
     EInOutError(const std::string& Message, int Code) : ECxfError(Message), ErrorCode(Code) {}
     int ErrorCode;
+};
+
+// The numbers of the errors that the loader names by their classic texts, as
+// Windows numbers them; Linux gives them the same numbers.
+inline constexpr int FileNotFoundCode = 2;
+inline constexpr int TooManyOpenFilesCode = 4;
+inline constexpr int FileAccessDeniedCode = 5;
+inline constexpr int InvalidFileNameCode = 123;
+// Reading past the end of a file, in the classic runtime's numbering.
+inline constexpr int ReadBeyondEndOfFileCode = 100;
+
+// A file that is no .cxf file at all: a device, a pipe or a socket, or a
+// file that does not start with CxfMagic. Refused before anything waits on
+// it or reads its tables.
+class ENotCxfFileError : public ECxfError {
+public:
+    using ECxfError::ECxfError;
 };
 
 // A lookup with an index outside its list.

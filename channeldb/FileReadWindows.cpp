@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "CxfFileUnit.h"
 #include "WindowsTextUnit.h"
 
 namespace {
@@ -51,6 +50,19 @@ std::size_t ReadFileStart(const std::string& FileName, std::span<std::uint8_t> B
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (Opened == INVALID_HANDLE_VALUE) Fail(::GetLastError());
     const THandle File(Opened);
+    // A pipe would wait for its writer, a device such as CON for input, and
+    // NUL would read as empty. (A directory does not open at all.)
+    switch (::GetFileType(File.Get())) {
+        case FILE_TYPE_DISK:
+            break;
+        case FILE_TYPE_PIPE:
+            throw SpecialFileError(TSpecialFile::Pipe);
+        case FILE_TYPE_UNKNOWN:
+            if (::GetLastError() != NO_ERROR) Fail(::GetLastError());
+            [[fallthrough]];
+        default:
+            throw SpecialFileError(TSpecialFile::Device);
+    }
 
     std::size_t Done = 0;
     while (Done < Buffer.size()) {

@@ -31,10 +31,12 @@ static_assert(std::endian::native == std::endian::little, "the word paths are li
 
 [[gnu::always_inline]] inline void StoreWord(void* At, std::uint64_t Word) { std::memcpy(At, &Word, sizeof Word); }
 
-// Marks the bytes below Limit (at most 0x80). Adding 0x80 - Limit to the low
-// seven bits of a byte sets its high bit exactly when they reach Limit; a
-// byte whose own high bit is set is never below it.
-[[gnu::always_inline]] constexpr std::uint64_t BytesBelow(std::uint64_t Word, std::uint8_t Limit) {
+// Marks the bytes below Limit. Adding 0x80 - Limit to the low seven bits of
+// a byte sets its high bit exactly when they reach Limit; a byte whose own
+// high bit is set is never marked, which is why Limit is at most 0x80.
+template <std::uint8_t Limit>
+[[gnu::always_inline]] constexpr std::uint64_t BytesBelow(std::uint64_t Word) {
+    static_assert(Limit <= 0x80, "BytesBelow marks bytes below 0x80 at most");
     return ~(((Word & Lows) + Ones * (0x80u - Limit)) | Word) & Highs;
 }
 

@@ -38,9 +38,9 @@ constexpr int StandardOutputDescriptor = 1;
 constexpr const char* ProgramName = "zanvero-cli";
 constexpr const char* Synopsis =
     "Usage: zanvero-cli --format html|csv|sql --output PATH [--exclude LIST] "
-    "[--decimal-separator C] [--head-text FILE] [--charset windows-1252|utf-8] INPUT.cxf\n"
+    "[--decimal-separator C] [--head-text FILE] [--charset windows-1252|utf-8] [--literal-names] INPUT.cxf\n"
     "       zanvero-cli --compare OLD.cxf --format csv|html --output PATH [--exclude LIST] "
-    "[--decimal-separator C] [--charset windows-1252|utf-8] NEW.cxf\n";
+    "[--decimal-separator C] [--charset windows-1252|utf-8] [--literal-names] NEW.cxf\n";
 
 // A wrong command line; its text says what was wrong.
 class EUsageError : public std::runtime_error {
@@ -76,6 +76,7 @@ const TValueOption ValueOptions[] = {
 struct TArguments {
     std::map<std::string, std::vector<std::string>> Values;  // by option name, in the order given
     std::vector<std::string> Inputs;
+    bool LiteralNames = false;
 
     bool IsSet(const std::string& Name) const { return Values.count(Name) != 0; }
     std::vector<std::string> ValuesOf(const std::string& Name) const {
@@ -158,6 +159,10 @@ std::optional<TArguments> SplitCommandLine(const std::vector<std::string>& Argum
             ->expected(1)
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     TArguments Split;
+    App.add_flag("--literal-names", Split.LiteralNames,
+                 "CSV, also a change report's: write every name exactly as stored. By default a name that a spreadsheet would run as a formula "
+                 "(such as =1+1, @SUM(A1) or -2+3, but not -5 or -) gets an apostrophe in front, since names come "
+                 "from the broadcasts. For a program that reads the file, not a spreadsheet.");
     App.add_option("INPUT.cxf", Split.Inputs, "The receiver's channel settings file.");
 
     std::vector<std::string> Reversed = WithEmptyValuesSplit(Arguments);
@@ -265,6 +270,7 @@ TRequest ParseCommandLine(const TArguments& Arguments) {
     Request.ToStandardOutput = Request.Output == "-" && (Request.Format != TFormat::Html || !Request.CompareWith.empty());
 
     ParseExclusions(Arguments.ValuesOf("exclude"), Request.Options);
+    Request.Options.CsvLiteralNames = Arguments.LiteralNames;
 
     // The SQL dump writes "." whatever the locale; reading the locale costs
     // a good part of a short run, so it is read only where it shows.

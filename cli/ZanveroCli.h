@@ -3,9 +3,11 @@
 // window.
 //
 //   zanvero-cli --format html|csv|sql --output PATH [--exclude LIST]
-//               [--decimal-separator C] [--head-text FILE] INPUT.cxf
+//               [--decimal-separator C] [--head-text FILE]
+//               [--charset windows-1252|utf-8] [--literal-names] INPUT.cxf
 //   zanvero-cli --compare OLD.cxf --format csv|html --output PATH
-//               [--exclude LIST] [--decimal-separator C] NEW.cxf
+//               [--exclude LIST] [--decimal-separator C]
+//               [--charset windows-1252|utf-8] [--literal-names] NEW.cxf
 //
 // Exit status: 0 done, 1 the input could not be loaded or the output not
 // written, 2 the command line was wrong.

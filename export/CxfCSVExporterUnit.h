@@ -36,8 +36,9 @@ inline char* WriteCsvText(char* At, std::string_view Value) {
 }
 
 // A name comes from the broadcasts, so a spreadsheet must not run it: unless
-// Literal, one it would take for a formula gets an apostrophe in front, which
-// a spreadsheet shows as the text after it.
+// Literal, one it would take for a formula gets an apostrophe in front. A
+// spreadsheet takes a cell that starts with one for text, never for a
+// formula (some show the apostrophe, some hide it).
 inline char* WriteCsvName(char* At, std::string_view Value, bool Literal) {
     if (!Literal && StartsFormula(Value)) *At++ = '\'';
     return WriteCsvText(At, Value);

@@ -54,7 +54,7 @@ PLAIN_SCAN bool PlainAscii(const char* Line, std::size_t Size) {
     std::size_t i = 0;
     for (; i + 8 <= Size; i += 8) {
         const std::uint64_t W = LoadWord(Line + i);
-        Bad |= (W & Highs) | (BytesBelow(W, 0x20) & ~BytesEqual(W, '\t'));
+        Bad |= (W & Highs) | (BytesBelow<0x20>(W) & ~BytesEqual(W, '\t'));
     }
     for (; i < Size; ++i) {
         const auto U = static_cast<unsigned char>(Line[i]);

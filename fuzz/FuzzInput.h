@@ -106,11 +106,13 @@ inline std::span<const std::uint8_t> ImageOf(std::span<const std::uint8_t> Input
     return Image;
 }
 
-// Null when the loader rejects the table offsets; every other exception is a
-// finding and leaves the target.
+// Null when the loader refuses the image (no magic, or table offsets outside
+// it); every other exception is a finding and leaves the target.
 inline std::unique_ptr<TCxfFile> Load(std::span<const std::uint8_t> Image, const TWork& Work) {
     try {
         return std::make_unique<TCxfFile>(Image, Work.DecimalSeparator, Work.Charset);
+    } catch (const ENotCxfFileError&) {
+        return nullptr;
     } catch (const ECorruptFileError&) {
         return nullptr;
     }

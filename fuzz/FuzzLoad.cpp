@@ -84,12 +84,8 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
     const auto& Packages = File.Packages();
 
     if (Packages.empty() || Packages[0] != "-") Violated("package 0 is not \"-\"", "");
-    const bool Magic = Equal(reference::DecodeName(Image.first(4), Charset), "CXF2");
-    if (!Magic) {
-        if (!Satellites.empty() || !Transponders.empty() || !Channels.empty() || Packages.size() != 1)
-            Violated("database without the magic is not empty", "");
-        return;
-    }
+    if (!Equal(std::string_view(reinterpret_cast<const char*>(Image.data()), CxfMagic.size()), CxfMagic))
+        Violated("database loaded without the magic", "");
     if (Satellites.size() != SatelliteCount || Transponders.size() != TransponderCount ||
         Channels.size() > ChannelCount)
         Violated("table sizes", "");
@@ -126,7 +122,7 @@ NOT_TRACED void CheckDatabase(const TCxfFile& File, std::span<const std::uint8_t
                                             : Channel.PackageName != Cut(Package, NameMaxLength, Charset))
             Violated("package name copy", Channel.PackageName);
         CheckName(Channel.Name, Charset, "channel name");
-        const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + 12;
+        const std::size_t NameField = ChannelTable + (Channel.Number - 1u) * ChannelRecordSize + ChannelNameOffset;
         CheckSameText(Channel.Name, ReferenceName(Image, NameField, Charset),
                       "channel name differs from the reference decoder's");
     }

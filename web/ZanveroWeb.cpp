@@ -65,6 +65,10 @@ constexpr TNamed<int> ExportKinds[] = {{"html", etHTML}, {"csv", etCSV}, {"sql",
 
 constexpr TNamed<TCharset> Charsets[] = {{"windows-1252", TCharset::Windows1252}, {"utf-8", TCharset::Utf8}};
 
+// How the CSV file writes a name that a spreadsheet would run as a formula:
+// with the apostrophe in front, as the window does, or as it is.
+constexpr TNamed<bool> CsvNameForms[] = {{"guarded", false}, {"literal", true}};
+
 // Texts of the run that the page shows itself.
 constexpr TNamed<std::string (*)()> Texts[] = {
     {"busy-caption", [] { return BusyCaptionText; }},
@@ -78,6 +82,7 @@ struct TPageSettings {
     unsigned Exclusions = 0;  // TExclusionBit
     char DecimalSeparator = ',';
     TCharset Charset = TCharset::Windows1252;
+    bool CsvLiteralNames = false;
     std::vector<std::string> HeadText{DefaultHtmlHeadText};
 };
 
@@ -100,6 +105,8 @@ constexpr TNamed<void (*)(TPageSettings&, std::string_view)> SettingParsers[] = 
          S.DecimalSeparator = *Byte;
      }},
     {"charset", [](TPageSettings& S, std::string_view V) { S.Charset = Named(Charsets, V, "charset"); }},
+    {"csv-names",
+     [](TPageSettings& S, std::string_view V) { S.CsvLiteralNames = Named(CsvNameForms, V, "CSV name form"); }},
     {"head-text", [](TPageSettings& S, std::string_view V) { S.HeadText = EditorTextToHeadLines(V); }},
     {"report-kind",
      [](TPageSettings& S, std::string_view V) {
@@ -189,25 +196,29 @@ private:
     std::string FCaption;
 };
 
-// The core's loader and exporters, writing into the memory sink.
+// The core's loader and exporters, writing into the memory sink, with the
+// page's own options, which the window does not have.
 class TPageBackend final : public IExportBackend {
 public:
-    TPageBackend(char DecimalSeparator, TCharset Charset) : FDecimalSeparator(DecimalSeparator), FCharset(Charset) {}
+    explicit TPageBackend(const TPageSettings& Settings) : FSettings(Settings) {}
 
     std::unique_ptr<TCxfFile> Load(const std::string& FileName) override {
-        return std::make_unique<TCxfFile>(FileName, FDecimalSeparator, FCharset);
+        return std::make_unique<TCxfFile>(FileName, FSettings.DecimalSeparator, FSettings.Charset);
     }
     void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
         TExportOptions Bare = Options;
         Bare.ExportDirectory.clear();
         TCxfHTMLExporter(State().Output).Export(Bare, HeadText);
     }
-    void ExportCSV(const TExportOptions& Options) override { TCxfCSVExporter(State().Output).Export(Options); }
+    void ExportCSV(const TExportOptions& Options) override {
+        TExportOptions WithNameForm = Options;
+        WithNameForm.CsvLiteralNames = FSettings.CsvLiteralNames;
+        TCxfCSVExporter(State().Output).Export(WithNameForm);
+    }
     void ExportSQL(const TExportOptions& Options) override { TCxfSQLExporter(State().Output).Export(Options); }
 
 private:
-    char FDecimalSeparator;
-    TCharset FCharset;
+    const TPageSettings& FSettings;
 };
 
 // The files by the names the page knows them by.
@@ -304,7 +315,7 @@ EMSCRIPTEN_KEEPALIVE int ZanveroRun() {
     const TPageSettings Settings = StartRun(Page.Next.ExportType == etHTML);
 
     TPageHost Host(Settings);
-    TPageBackend Backend(Settings.DecimalSeparator, Settings.Charset);
+    TPageBackend Backend(Settings);
     try {
         RunExport(Host, Backend);
         // A run that found the file and wrote no page: the window's user
@@ -337,6 +348,7 @@ EMSCRIPTEN_KEEPALIVE int ZanveroCompare() {
         Request.DecimalSeparator = Settings.DecimalSeparator;
         Request.Charset = Settings.Charset;
         SetExclusions(Request.Options, Settings.Exclusions);
+        Request.Options.CsvLiteralNames = Settings.CsvLiteralNames;
         RunCompare(Request, State().Output);
         return 0;
     } catch (const std::exception& Error) {

@@ -155,6 +155,7 @@
       kept: () => separatorChosen,
     },
     charset: list('charset'),
+    'csv-names': list('csv-names'),
     'report-kind': list('report-kind'),
     'head-text': {
       get: () => (headText !== null ? headText : undefined),

@@ -47,7 +47,7 @@ _zanvero_cli() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--format --output --exclude --decimal-separator
-            --head-text --charset --compare --help --version' -- "$cur"))
+            --head-text --charset --literal-names --compare --help --version' -- "$cur"))
         return
     fi
     _filedir cxf

@@ -151,9 +151,7 @@ TEST(ChannelSort, SatelliteListsSortInPlaceAndEmptyListsAreFine) {
     File->SortSatelliteChannels(1, BY_NAME);                       // empty list
     EXPECT_THROW(File->SortSatelliteChannels(99, BY_NAME), EListError);
 
-    CxfImageBuilder Empty;
-    Empty.Magic("NOPE");
-    auto None = LoadImage(Empty);
+    auto None = LoadImage(CxfImageBuilder());  // every channel slot empty
     None->SortChannels(BY_NAME);
     EXPECT_TRUE(None->Channels().empty());
 }

@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <string>
 
 #include "CxfFileUnit.h"
@@ -49,6 +51,38 @@ TEST(WindowsLoad, ErrorCodesGiveTheLoadersTexts) {
         }
     }
     ::CloseHandle(Holder);
+}
+
+// A pipe whose server never writes, and a device: a read from either would
+// wait or come back empty. Both are refused before anything reads.
+TEST(WindowsLoad, PipesAndDevicesAreRefusedAtOnce) {
+    const std::wstring PipeName = L"\\\\.\\pipe\\zanvero-test-" + std::to_wstring(::GetCurrentProcessId());
+    const HANDLE Server =
+        ::CreateNamedPipeW(PipeName.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 0, 0, 0, nullptr);
+    ASSERT_NE(Server, INVALID_HANDLE_VALUE);
+    const struct {
+        std::string Path;
+        std::string Message;
+    } Cases[] = {
+        {Utf8FromWide(PipeName), "Die Datei ist keine .cxf-Datei: sie ist eine Pipe."},
+        {"NUL", "Die Datei ist keine .cxf-Datei: sie ist ein Gerät."},
+    };
+    for (const auto& Case : Cases) {
+        auto Load = std::async(std::launch::async, [&Case]() -> std::string {
+            try {
+                TCxfFile File(Case.Path, ',');
+            } catch (const ECxfError& Error) {
+                return Error.what();
+            }
+            return "(loaded)";
+        });
+        if (Load.wait_for(std::chrono::seconds(20)) == std::future_status::timeout) {
+            ::DisconnectNamedPipe(Server);  // ends a read that waits on the pipe
+            ADD_FAILURE() << "the load waited on " << Case.Path;
+        }
+        EXPECT_EQ(Load.get(), Case.Message) << Case.Path;
+    }
+    ::CloseHandle(Server);
 }
 
 TEST(WindowsDirectories, UnicodeFoldersAreCreatedWithTheirParentsAndFound) {

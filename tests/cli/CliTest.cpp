@@ -116,12 +116,24 @@ INSTANTIATE_TEST_SUITE_P(
                    "--compare needs the older .cxf file"}),
     [](const testing::TestParamInfo<TUsageCase>& Info) { return std::string(Info.param.Label); });
 
+// A name that a spreadsheet would run, guarded unless the option says not to.
+TEST_F(CliTest, LiteralNamesTurnTheFormulaGuardOff) {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"Astra 19.2E", 192}).Transponder(0, {11494, 22000, 0, 0, 1, 1101}).Channel(0, {"=1+1", 0, 1});
+    Image.WriteTo(Input);
+    const TResult Guarded = RunCli({"--format", "csv", "--output", "-", Input});
+    const TResult Literal = RunCli({"--format", "csv", "--output", "-", "--literal-names", Input});
+    EXPECT_THAT(Guarded.Out, HasSubstr(";\"'=1+1\";"));
+    EXPECT_THAT(Literal.Out, HasSubstr(";\"=1+1\";"));
+}
+
 TEST_F(CliTest, HelpAndVersionExitWithZero) {
     const TResult Help = RunCli({"--help"});
     EXPECT_EQ(Help.Exit, 0);
     EXPECT_THAT(Help.Out, testing::StartsWith("Usage: zanvero-cli [options] INPUT.cxf\n"));
     EXPECT_THAT(Help.Out, HasSubstr("--format <html|csv|sql>"));
     EXPECT_THAT(Help.Out, HasSubstr("--decimal-separator <C>"));
+    EXPECT_THAT(Help.Out, HasSubstr("--literal-names "));
     EXPECT_THAT(Help.Out, testing::Not(HasSubstr("--help-all")));
 
     const TResult Version = RunCli({"--version"});
@@ -143,6 +155,7 @@ class CliFailure : public CliTest, public testing::WithParamInterface<TFailureCa
 
 TEST_P(CliFailure, ExitsWithOneAndKeepsTheOldOutput) {
     WriteFileBytes(Dir / "short.cxf", "CXF2");
+    WriteFileBytes(Dir / "zeros.cxf", std::string(CxfFileSize, '\0'));
     WriteFileBytes(Dir / "existing.out", "the previous export\r\n");
     fs::create_directory(Dir / "pages");
     auto Expand = [&](std::string Text) {
@@ -170,6 +183,8 @@ INSTANTIATE_TEST_SUITE_P(
                      "DIR/short.cxf: Read beyond end of file"},
         TFailureCase{"InputMissingToStandardOutput", {"--format", "sql", "--output", "-", "DIR/none.cxf"},
                      "DIR/none.cxf: File not found"},
+        TFailureCase{"InputNotACxfFile", {"--format", "csv", "--output", "DIR/existing.out", "DIR/zeros.cxf"},
+                     "DIR/zeros.cxf: Die Datei ist keine .cxf-Datei: sie beginnt nicht mit „CXF2“."},
         TFailureCase{"OutputDirectoryMissing", {"--format", "csv", "--output", "DIR/missing/out.csv", "DIR/in.cxf"},
                      "Cannot create file \"DIR/missing/out.csv\". No such file or directory"},
         TFailureCase{"OutputIsADirectory", {"--format", "sql", "--output", "DIR/pages", "DIR/in.cxf"},

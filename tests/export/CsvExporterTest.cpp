@@ -72,9 +72,7 @@ TEST(CsvExporterTest, Utf8FileStartsWithTheByteOrderMark) {
 }
 
 TEST(CsvExporterTest, EmptyDatabaseGivesTheHeaderAlone) {
-    CxfImageBuilder Image = SmallImage();
-    Image.Magic("CXF1");
-    EXPECT_EQ(ExportCsv(Image), Header);
+    EXPECT_EQ(ExportCsv(testsupport::NothingToExportImage()), Header);
 }
 
 // The Index fields of the written lines.

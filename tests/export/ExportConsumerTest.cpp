@@ -1,6 +1,7 @@
 // Real readers of the exported files: the XHTML pages must pass a validating
 // XML parser against the XHTML 1.0 DTD, and the CSV file must read back
-// through Python's csv module field for field. The tools are found on PATH;
+// through Python's csv module field for field and open in LibreOffice Calc
+// without running a name as a formula. The tools are found on PATH;
 // a missing tool fails the test, since the checks would prove nothing.
 #include <gtest/gtest.h>
 
@@ -249,6 +250,62 @@ TEST_P(CsvPythonReaderTest, ReadsBackEveryFieldOfARealisticExport) {
 
     ASSERT_EQ(Records.size(), Expected.size());
     for (std::size_t r = 0; r < Records.size(); ++r) EXPECT_EQ(Records[r], Expected[r]) << "record " << r;
+}
+
+// Names that a spreadsheet could run, in all three name columns: every
+// line's satellite, the package of every line (opened by the marker, which is
+// a line of its own), and channels of their own; among them a live link.
+// Cells D2 to D6 and R2 to R6 start with "=", and C3.
+CxfImageBuilder FormulaImage() {
+    CxfImageBuilder Image;
+    Image.Satellite(0, {"=1+1", 192});
+    Image.Transponder(0, {TpWord(11494, 0), 22000, 0, 0, 1, 1093});
+    const char* const Names[] = {"<=2+2>", "=HYPERLINK(D2)", "@SUM(A1)", "+HYPERLINK(D2)", "-2+3"};
+    for (int Slot = 0; Slot < 5; ++Slot) Image.Channel(Slot, {Names[Slot], 0, 1, 2, 3, 4, 5});
+    return Image;
+}
+constexpr std::size_t FormulaCells = 11;
+
+std::size_t Occurrences(const std::string& Text, const std::string& Part) {
+    std::size_t Count = 0;
+    for (std::size_t At = Text.find(Part); At != std::string::npos; At = Text.find(Part, At + 1)) ++Count;
+    return Count;
+}
+
+class CsvCalcTest : public testing::TestWithParam<TCharset> {};
+INSTANTIATE_TEST_SUITE_P(Charsets, CsvCalcTest, testing::Values(TCharset::Windows1252, TCharset::Utf8), CharsetName);
+
+// LibreOffice Calc imports the file as a user opens it (";", '"', the file's
+// character set, formulas evaluated) and saves the sheet as flat XML: with
+// the guard no cell holds a formula or a link; with literal names, the
+// control, the formulas are there, so the check can fail.
+TEST_P(CsvCalcTest, NoNameRunsAsAFormula) {
+    const auto Program = RequireProgram("soffice");
+    ASSERT_FALSE(Program.empty());
+    TempDir Dir;
+    auto Database = LoadImage(FormulaImage(), ',', GetParam());
+    for (const bool Literal : {false, true}) {
+        TExportOptions Options = OptionsFor(Database);
+        Options.FileName = (Dir / (Literal ? "literal.csv" : "guarded.csv")).string();
+        Options.CsvLiteralNames = Literal;
+        TCxfCSVExporter().Export(Options);
+    }
+    // A profile of its own, so that no other instance or earlier run counts.
+    const std::string Filter =
+        std::string("CSV:59,34,") + (GetParam() == TCharset::Utf8 ? "76" : "1") + ",1,,,,,,,,,true";
+    const TCommandResult Result = RunCapturing(
+        {Program.string(), "-env:UserInstallation=file://" + (Dir / "profile").string(), "--headless", "--norestore",
+         "--infilter=" + Filter, "--convert-to", "fods", "--outdir", Dir.Path().string(),
+         (Dir / "guarded.csv").string(), (Dir / "literal.csv").string()});
+    ASSERT_EQ(Result.ExitCode, 0) << Result.Output;
+
+    const std::string Guarded = testsupport::ReadFileBytes(Dir / "guarded.fods");
+    EXPECT_EQ(Occurrences(Guarded, "table:formula="), 0u);
+    EXPECT_EQ(Occurrences(Guarded, "<text:a "), 0u);
+    EXPECT_EQ(Occurrences(Guarded, "<text:p>&apos;=HYPERLINK(D2)</text:p>"), 1u);
+    const std::string Literal = testsupport::ReadFileBytes(Dir / "literal.fods");
+    EXPECT_EQ(Occurrences(Literal, "table:formula="), FormulaCells);
+    EXPECT_EQ(Occurrences(Literal, "table:formula=\"of:=HYPERLINK([.D2])\""), 1u);
 }
 
 // The change report between the realistic image and an older version of

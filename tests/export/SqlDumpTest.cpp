@@ -181,10 +181,8 @@ TEST(SqlDump, SmallImageGivesTheWholeDumpByteForByte) {
     EXPECT_EQ(Result->Sink.Names(), std::vector<std::string>{"/out/channels.sql"});
 }
 
-TEST(SqlDump, EmptyDatabaseKeepsHeadSectionTitlesAndThePackageDash) {
-    CxfImageBuilder Image;
-    Image.Magic("CXF1");
-    const auto Result = Dump(Image);
+TEST(SqlDump, EmptyDumpKeepsHeadSectionTitlesAndThePackageDash) {
+    const auto Result = Dump(testsupport::NothingToExportImage());
 
     std::vector<std::string> Lines = HeadLines;
     Lines.insert(Lines.end(), {"", "# Satellitendaten", "", "# Transponderdaten", "", "# Anbieterdaten",
@@ -196,8 +194,7 @@ TEST(SqlDump, EmptyDatabaseKeepsHeadSectionTitlesAndThePackageDash) {
 // A UTF-8 dump differs in its head alone: utf8mb4 for the connection and for
 // every table, and the head's own umlauts in UTF-8.
 TEST(SqlDump, Utf8HeadDeclaresUtf8mb4) {
-    CxfImageBuilder Image;
-    Image.Magic("CXF1");
+    const CxfImageBuilder Image = testsupport::NothingToExportImage();
     const auto Result = Dump(Image, {}, '.', TCharset::Utf8);
 
     std::string Expected = Dump(Image)->Content();

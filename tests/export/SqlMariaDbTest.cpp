@@ -227,12 +227,6 @@ CxfImageBuilder HostileImage() {
     return Image;
 }
 
-CxfImageBuilder EmptyImage() {
-    CxfImageBuilder Image;
-    Image.Magic("CXF1");
-    return Image;
-}
-
 // --- expected rows, taken from the database records ----------------------
 
 std::string Join(std::initializer_list<std::string> Fields) {
@@ -385,7 +379,8 @@ INSTANTIATE_TEST_SUITE_P(
         TServerCase{"AwkwardNamesEverythingExcluded", AwkwardImage, true, AllBut(99, {2, 4, 5, 6}),
                     std::vector<int>{1, 3, 4, 7}, std::vector<int>{1, 6, 7, 10, 12, 14, 15}},
         TServerCase{"EveryTableFull", FullImage, false, std::nullopt, std::nullopt, std::nullopt},
-        TServerCase{"EmptyDatabase", EmptyImage, false, std::nullopt, std::nullopt, std::nullopt},
+        TServerCase{"EmptyDump", testsupport::NothingToExportImage, false, std::vector<int>{}, std::vector<int>{},
+                    std::vector<int>{}},
         TServerCase{"Utf8Names", Utf8Image, false, std::nullopt, std::vector<int>{1, 2}, std::nullopt, TCharset::Utf8},
         TServerCase{"Utf8Demo", DemoImage, false, std::nullopt, AllBut(25, {}), std::nullopt, TCharset::Utf8},
         TServerCase{"HostileNamesNoBackslashEscapes", HostileImage, false, std::nullopt, std::vector<int>{1}, std::nullopt,

@@ -199,4 +199,10 @@ CxfImageBuilder MarkerImage() {
     return B;
 }
 
+CxfImageBuilder NothingToExportImage() {
+    CxfImageBuilder B;
+    for (int Satellite = 0; Satellite < SatelliteCount; ++Satellite) B.Satellite(Satellite, {.PositionWord = 3601});
+    return B;
+}
+
 }  // namespace testsupport

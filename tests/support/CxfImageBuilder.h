@@ -120,4 +120,9 @@ CxfImageBuilder ChangedMaximalImage();
 // name of its own, alike up to its last characters.
 CxfImageBuilder MarkerImage();
 
+// A .cxf image from which no export writes a single record: no channel, and
+// every satellite beyond the full circle of 3600 tenths, which the SQL dump
+// leaves out.
+CxfImageBuilder NothingToExportImage();
+
 }  // namespace testsupport

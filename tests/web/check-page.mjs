@@ -1,22 +1,23 @@
 // Drives the built page (build/web/site, scripts/build-web) in Chromium,
-// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk
-// and from a static web server, and compares every download byte for byte
-// with what the native zanvero-cli writes for the same settings: the CSV
-// file, the SQL dump and every page in the ZIP, in both character sets, with
-// all four exclusions and with two pairs of them that tell each from the
-// others; and the change report against an older file in both kinds, the
-// same bytes as the native converter's. Steps (below) is the scenario: also
-// the page's messages and their icons, dropped files, the busy caption, the
-// head text editor, the settings surviving a reload, the decimal separator
-// of the browser's language (in Chromium also English, then German), every
-// control pressed before the module is ready, no request to anything but the page's own files and no
-// console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
-// best practice) at rest, with a file chosen, with the head text editor open
-// and with a message box open. Prints each run's time from navigation to
-// ready and of converting the largest possible file to the HTML pages' ZIP
-// (reported, not checked), and saves three screenshots per run: after an
-// export (RUN.png), after a comparison (RUN-compare.png) and with an error
-// message (RUN-message.png).
+// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk and
+// from a static web server, and compares every download byte for byte with
+// what the native zanvero-cli writes for the same settings: the CSV file, the
+// SQL dump and every page in the ZIP, in both character sets, with all four
+// exclusions and with two pairs of them that tell each from the others, a
+// file with names that a spreadsheet would run, guarded and literal, and the
+// change report against an older file in both kinds. Steps (below) is the
+// scenario: also the page's messages and their icons (a file too short and
+// one that is no .cxf file), dropped files, the busy caption, the head text
+// editor, the settings surviving a reload, the decimal separator of the
+// browser's language (in Chromium also English, then German), every control
+// pressed before the module is ready, no request to anything but the page's
+// own files and no console error, and an accessibility audit (axe-core, WCAG
+// 2.1 A and AA and best practice) at rest, with a file chosen, with the head
+// text editor open and with a message box open. Prints each run's time from
+// navigation to ready and of converting the largest possible file to the
+// HTML pages' ZIP (reported, not checked), and saves three screenshots per
+// run: after an export (RUN.png), after a comparison (RUN-compare.png) and
+// with an error message (RUN-message.png).
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
@@ -88,13 +89,13 @@ async function waitFor(what, test, timeout = 30000) {
 
 const nativeOutputs = new Map();
 
-// What the native converter writes for the demo file: the bytes of one file,
-// or {page: bytes}.
-function native(work, format, options, separator = ',') {
-  const key = JSON.stringify([format, options, separator]);
+// What the native converter writes for the demo file (or input): the bytes
+// of one file, or {page: bytes}.
+function native(work, format, options, separator = ',', input = Demo) {
+  const key = JSON.stringify([format, options, separator, input]);
   if (!nativeOutputs.has(key)) {
     const out = path.join(fs.mkdtempSync(path.join(work, 'native-')), 'out');
-    execFileSync(Cli, ['--format', format, '--output', out, '--decimal-separator', separator, ...options, Demo]);
+    execFileSync(Cli, ['--format', format, '--output', out, '--decimal-separator', separator, ...options, input]);
     nativeOutputs.set(key, format === 'html' ? readPages(out) : fs.readFileSync(out));
   }
   return nativeOutputs.get(key);
@@ -308,6 +309,7 @@ const Steps = [
   ['settings after a reload', settingsAfterReload],
   ['page messages', pageMessages],
   ['largest file', largestFile],
+  ['CSV names', csvNames],
   ['on a web server', onWebServer],
   ['language change', languageChange],
   ['settings of earlier versions', earlierSettings],
@@ -384,7 +386,8 @@ async function opening(ctx) {
 }
 
 // No file chosen: the run stops at once, as the window's does; a file too
-// short: the loader's text in an error box.
+// short and one that is no .cxf file: the loader's text in an error box (the
+// box adds the full stop that the short file's text lacks).
 async function noUsableFile(ctx) {
   const { engine, check, files } = ctx;
   await engine.click('export-start');
@@ -393,15 +396,17 @@ async function noUsableFile(ctx) {
   const none = await takeMessage(engine);
   check(none.text === '.cxf-Datei nicht gefunden.' && none.icon === 'error', 'no file: ' + JSON.stringify(none));
 
-  await chooseFile(engine, files.short);
-  const loader = spawnSync(Cli, ['--format', 'csv', '--output', '-', files.short], { encoding: 'utf8' }).stderr.trim();
-  const expected = loader.split(files.short + ': ').pop() + '.';
-  await engine.click('export-start');
-  await waitFor('a message', () => messageOpen(engine));
-  await engine.screenshot(path.join(Output, ctx.run + '-message.png'));
-  const shown = await takeMessage(engine);
-  check(shown.text === expected && shown.icon === 'error',
-        `short file shows the loader's error: ${JSON.stringify(shown)}, loader ${JSON.stringify(loader)}`);
+  for (const [file, stop] of [[files.short, '.'], [files.notCxf, '']]) {
+    await chooseFile(engine, file);
+    const loader = spawnSync(Cli, ['--format', 'csv', '--output', '-', file], { encoding: 'utf8' }).stderr.trim();
+    const expected = loader.split(file + ': ').pop() + stop;
+    await engine.click('export-start');
+    await waitFor('a message', () => messageOpen(engine));
+    if (file === files.notCxf) await engine.screenshot(path.join(Output, ctx.run + '-message.png'));
+    const shown = await takeMessage(engine);
+    check(shown.text === expected && shown.icon === 'error',
+          `${path.basename(file)} shows the loader's error: ${JSON.stringify(shown)}, loader ${JSON.stringify(loader)}`);
+  }
 }
 
 // A file dropped onto the page is taken like a chosen one; a drop without
@@ -580,6 +585,25 @@ async function largestFile(ctx) {
   ctx.timings = await engine.run(() => window.zanveroTimings);
 }
 
+// A name that a spreadsheet would run is written with the apostrophe in
+// front, or as it is once the user chose literal names: the native
+// converter's CSV file without and with --literal-names.
+async function csvNames(ctx) {
+  const { engine, check, files } = ctx;
+  await chooseUnfiltered(engine, files.formulas);
+  await engine.choose('charset', 'windows-1252');
+  await engine.choose('decimal-separator', ',');
+  const downloads = {};
+  for (const form of ['guarded', 'literal']) {
+    await engine.choose('csv-names', form);
+    downloads[form] = await exportAs(engine, files.downloads, 'csv', 'formulas.csv');
+  }
+  const written = (options) => native(files.work, 'csv', options, ',', files.formulas);
+  check(downloads.guarded.equals(written([])), 'CSV with the names guarded');
+  check(downloads.literal.equals(written(['--literal-names'])), 'CSV with literal names');
+  check(!downloads.guarded.equals(downloads.literal), 'the two forms differ for this file');
+}
+
 // The same files from a plain static web server: another origin, so the
 // settings stored under file:// do not apply. The other two exclusions of
 // the four, for the exports that they act on.
@@ -750,10 +774,12 @@ async function main() {
   const proxy = await startProxy();
   try {
     const files = { work, site, downloads: path.join(work, 'downloads'), short: path.join(work, 'short.cxf'),
-                    demo: path.join(work, 'settings.cxf'), head: path.join(work, 'head.txt'),
-                    maximal: path.join(work, 'maximal.cxf'), unnamed: path.join(work, 'unnamed.cxf'),
+                    notCxf: path.join(work, 'zeros.cxf'), demo: path.join(work, 'settings.cxf'),
+                    head: path.join(work, 'head.txt'), maximal: path.join(work, 'maximal.cxf'),
+                    unnamed: path.join(work, 'unnamed.cxf'), formulas: path.join(work, 'formulas.cxf'),
                     older: path.join(work, 'backup.cxf'), proxy };
     fs.writeFileSync(files.short, fs.readFileSync(Demo).subarray(0, 1000));
+    fs.writeFileSync(files.notCxf, Buffer.alloc(fs.statSync(Demo).size));
     // Bytes past the image's end are ignored by the loader, and the page
     // reads no more of a file than the loader needs.
     const filler = Buffer.alloc(256 * 4096, 0).map((_, i) => i & 255);
@@ -769,6 +795,16 @@ async function main() {
     const satellites = unnamed.readUInt32LE(4);
     for (let index = 0; index < 99; ++index) unnamed.fill(0, satellites + index * 40, satellites + index * 40 + 20);
     fs.writeFileSync(files.unnamed, unnamed);
+    // The demo file with names that a spreadsheet would run: the first
+    // satellite's, the package that the first channel record opens, and the
+    // second channel's.
+    const formulas = Buffer.from(fs.readFileSync(Demo));
+    const rename = (offset, name) => formulas.fill(0, offset, offset + 20).write(name, offset, 'latin1');
+    const channels = formulas.readUInt32LE(12);
+    rename(formulas.readUInt32LE(4), '@SUM(A1)');
+    rename(channels + 12, '<=1+1>');
+    rename(channels + 32 + 12, '-2+3');
+    fs.writeFileSync(files.formulas, formulas);
 
     for (const run of runs) {
       const started = Date.now();
