@@ -127,6 +127,16 @@ TEST_F(CliTest, LiteralNamesTurnTheFormulaGuardOff) {
     EXPECT_THAT(Literal.Out, HasSubstr(";\"=1+1\";"));
 }
 
+// The option acts on a change report's names as on the CSV file's.
+TEST_F(CliTest, LiteralNamesActOnTheChangeReport) {
+    const std::string Old = CliImage().WriteTo(Dir / "old.cxf").string();
+    CliImage().Channel(0, {"=1+1", 0, 101, 102, 101, 104, 28106}).WriteTo(Input);
+    const TResult Guarded = RunCli({"--compare", Old, "--format", "csv", "--output", "-", Input});
+    const TResult Literal = RunCli({"--compare", Old, "--format", "csv", "--output", "-", "--literal-names", Input});
+    EXPECT_THAT(Guarded.Out, HasSubstr(";\"Das Erste\";\"'=1+1\"\r\n"));
+    EXPECT_THAT(Literal.Out, HasSubstr(";\"Das Erste\";\"=1+1\"\r\n"));
+}
+
 TEST_F(CliTest, HelpAndVersionExitWithZero) {
     const TResult Help = RunCli({"--help"});
     EXPECT_EQ(Help.Exit, 0);
