@@ -55,14 +55,12 @@ inline constexpr std::size_t MaxFieldTextSize = TNameText::Capacity + 1;
 
 // A service's identity in the broadcast: its satellite's position, its
 // transponder's original network and transport stream IDs and its own
-// service ID. Ordered by these numbers in this order.
+// service ID.
 struct TServiceIdentity {
     std::uint16_t Position = 0;
     std::uint16_t OriginalNetworkID = 0;
     std::uint16_t TransportStreamID = 0;
     std::uint16_t ServiceID = 0;
-
-    friend auto operator<=>(const TServiceIdentity&, const TServiceIdentity&) = default;
 };
 
 enum class TChangeKind { Added, Removed, Changed, Unchanged };
@@ -98,12 +96,12 @@ public:
     const TCxfFile& New() const { return FNew; }
     const TExportOptions& Options() const { return FOptions; }
     // Every channel of either file once, in the order of the report: by
-    // identity, then by place in the pairing. Unchanged pairs included.
+    // identity (position, network, stream and service ID, as numbers), then
+    // by place in the pairing. Unchanged pairs included.
     const std::vector<TChannelMatch>& Matches() const { return FMatches; }
 
-    // The database and channel that describe the match: the newer file's,
-    // the older file's for a removed channel.
-    const TCxfFile& ShownDatabase(const TChannelMatch& Match) const { return Match.New ? FNew : FOld; }
+    // The channel that describes the match: the newer file's, the older
+    // file's for a removed channel.
     const TChannel& ShownChannel(const TChannelMatch& Match) const { return Match.New ? *Match.New : *Match.Old; }
 
 private:

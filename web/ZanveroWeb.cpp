@@ -259,17 +259,17 @@ extern "C" {
 // "input", "older"); an empty name forgets the slot's file. 0 when the file
 // is in place.
 EMSCRIPTEN_KEEPALIVE int ZanveroSetFile(const char* Slot, const char* Name, const std::uint8_t* Bytes, int Size) {
-    TPageFile& Page = FileSlot(Slot);
-    if (!Page.Name.empty()) std::remove(Page.Path().c_str());
-    Page.Name.clear();
+    TPageFile& Held = FileSlot(Slot);
+    if (!Held.Name.empty()) std::remove(Held.Path().c_str());
+    Held.Name.clear();
     const std::string Chosen = Name ? Name : "";
     if (Chosen.empty() || Chosen.find('/') != std::string::npos || Chosen == "." || Chosen == "..") return 1;
-    ForceDirectories(Page.Directory);
-    std::ofstream File(Page.Directory + Chosen, std::ios::binary | std::ios::trunc);
+    ForceDirectories(Held.Directory);
+    std::ofstream File(Held.Directory + Chosen, std::ios::binary | std::ios::trunc);
     File.write(reinterpret_cast<const char*>(Bytes), Size);
     File.close();
     if (!File) return 1;
-    Page.Name = Chosen;
+    Held.Name = Chosen;
     return 0;
 }
 

@@ -106,8 +106,8 @@ TEdit Empty(int Slot) {
     return [Slot](CxfImageBuilder& Image) { Image.Channel(Slot, {"", 0x3FF}); };
 }
 
-TEdit Channel(int Slot, const testsupport::ChannelSpec& Spec) {
-    return [Slot, Spec](CxfImageBuilder& Image) { Image.Channel(Slot, Spec); };
+TEdit Channel(int Slot, const testsupport::ChannelSpec& Fields) {
+    return [Slot, Fields](CxfImageBuilder& Image) { Image.Channel(Slot, Fields); };
 }
 
 INSTANTIATE_TEST_SUITE_P(

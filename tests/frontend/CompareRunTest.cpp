@@ -87,10 +87,4 @@ TEST_F(CompareRunTest, ReportInTheChosenFormatReplacesTheOldOne) {
     EXPECT_NE(Page.find("<td>alt.cxf</td>"), std::string::npos) << "the older file by its shown name";
 }
 
-TEST(ReportFormat, ByName) {
-    EXPECT_EQ(ReportFormatNamed("csv"), TReportFormat::Csv);
-    EXPECT_EQ(ReportFormatNamed("html"), TReportFormat::Html);
-    EXPECT_EQ(ReportFormatNamed("sql"), std::nullopt);
-}
-
 }  // namespace
