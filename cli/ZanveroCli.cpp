@@ -24,6 +24,7 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
 #include "DirectoriesUnit.h"
+#include "ExportRunUnit.h"
 #include "FrontendRulesUnit.h"
 #include "HeadTextUnit.h"
 #include "Utf8Unit.h"
@@ -312,7 +313,8 @@ void Convert(TRequest& Request) {
         case TFormat::Html:
             MakeDirectory(Request.Output);
             Request.Options.ExportDirectory = WithFinalSeparator(Request.Output);
-            TCxfHTMLExporter(Sink).Export(Request.Options, HeadText);
+            if (TCxfHTMLExporter(Sink).Export(Request.Options, HeadText) == TOverviewResult::ForeignKept)
+                Print(stderr, std::string(ProgramName) + ": warning: " + ForeignOverviewKeptText + "\n");
             break;
         case TFormat::Csv:
             Request.Options.FileName = Request.Output;

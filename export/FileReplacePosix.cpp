@@ -109,6 +109,32 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
     }
 }
 
+TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Limit) const {
+    struct stat Entry {};
+    if (::lstat(FileName.c_str(), &Entry) != 0) return {errno == ENOENT ? TFoundFile::Nothing : TFoundFile::Other, {}};
+    // Only a regular file is opened: reading a pipe could wait for ever,
+    // opening a device could act on it.
+    if (S_ISLNK(Entry.st_mode) && ::stat(FileName.c_str(), &Entry) != 0) return {TFoundFile::Other, {}};
+    if (!S_ISREG(Entry.st_mode)) return {TFoundFile::Other, {}};
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0) return {TFoundFile::Other, {}};
+    TFoundFile Found{TFoundFile::File, std::string(Limit, '\0')};
+    std::size_t Done = 0;
+    // The entry may have changed since it was looked at.
+    bool Read = ::fstat(Fd, &Entry) == 0 && S_ISREG(Entry.st_mode);
+    while (Read && Done < Limit) {
+        const ssize_t N = ::read(Fd, Found.Start.data() + Done, Limit - Done);
+        if (N < 0 && errno == EINTR) continue;
+        if (N < 0) Read = false;
+        if (N <= 0) break;
+        Done += static_cast<std::size_t>(N);
+    }
+    ::close(Fd);
+    if (!Read) return {TFoundFile::Other, {}};
+    Found.Start.resize(Done);
+    return Found;
+}
+
 void TDescriptorSink::Write(const std::string&, std::string_view Bytes) {
     if (!WriteAll(FDescriptor, Bytes)) FailWrite();
 }

@@ -113,6 +113,38 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
     }
 }
 
+TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Limit) const {
+    const std::optional<std::wstring> Wide = WideFromUtf8(FileName);
+    // Such a name holds nothing; writing to it reports why.
+    if (!Wide || Wide->empty()) return {};
+    const std::wstring Target = FullPathName(*Wide);
+    if (IsDevice(Target)) return {TFoundFile::Other, {}};
+    const DWORD Attributes = ::GetFileAttributesW(Target.c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD Error = ::GetLastError();
+        const bool Missing = Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND;
+        return {Missing ? TFoundFile::Nothing : TFoundFile::Other, {}};
+    }
+    if ((Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {TFoundFile::Other, {}};
+    const HANDLE File = ::CreateFileW(Target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (File == INVALID_HANDLE_VALUE) return {TFoundFile::Other, {}};
+    TFoundFile Found{TFoundFile::File, std::string(Limit, '\0')};
+    std::size_t Done = 0;
+    bool Read = true;
+    while (Done < Limit) {
+        const DWORD Wanted = static_cast<DWORD>(std::min<std::size_t>(Limit - Done, 1u << 30));
+        DWORD Got = 0;
+        if (!::ReadFile(File, Found.Start.data() + Done, Wanted, &Got, nullptr)) Read = false;
+        if (!Read || Got == 0) break;
+        Done += Got;
+    }
+    ::CloseHandle(File);
+    if (!Read) return {TFoundFile::Other, {}};
+    Found.Start.resize(Done);
+    return Found;
+}
+
 void TDescriptorSink::Write(const std::string&, std::string_view Bytes) {
     // The bytes go out as they are: no CR before every LF.
     ::_setmode(FDescriptor, _O_BINARY);

@@ -16,6 +16,11 @@ inline const std::string CxfFileNotFoundText = ".cxf-Datei nicht gefunden.";
 inline const std::string BusyCaptionText = "..bitte warten..";
 inline const std::string OtherFormatsText = "Spezielles Ausgabeformat erwünscht? zanvero@morvane.example";
 inline const std::string UnableToCreateDirectoryText = "Unable to create directory";
+// An HTML export left an index.html alone that is not its overview
+// (TOverviewResult::ForeignKept).
+inline const std::string ForeignOverviewKeptText =
+    "Die Satellitenseiten wurden geschrieben, die Übersicht index.html aber nicht: Im Zielverzeichnis gibt es "
+    "schon eine index.html, die nicht von Zanvero stammt. Sie bleibt, wie sie ist.";
 
 // Item indexes of the export type group.
 enum TExportType : int { etHTML = 0, etCSV = 1, etSQL = 2, etOther = 3 };
