@@ -82,6 +82,7 @@ void RunExport(IExportHost& Host, IExportBackend& Backend) {
                 // final separator, which a hand-edited setting may lack.
                 Options->ExportDirectory = WithFinalSeparator(Host.ExportPathText());
                 Backend.ExportHTML(*Options, Host.HeadTextLines());
+                if (Backend.KeptForeignOverview()) Host.ShowInformationMessage(ForeignOverviewKeptText);
                 break;
             case etCSV:
                 ExportToChosenFile(Host, TSaveDialogKind::CSV, *Options, Backend);
@@ -106,7 +107,7 @@ std::unique_ptr<TCxfFile> TCoreExportBackend::Load(const std::string& FileName) 
 
 void TCoreExportBackend::ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
     TCxfHTMLExporter Exporter;
-    Exporter.Export(Options, HeadText);
+    FKeptForeignOverview = Exporter.Export(Options, HeadText) == TOverviewResult::ForeignKept;
 }
 
 void TCoreExportBackend::ExportCSV(const TExportOptions& Options) {

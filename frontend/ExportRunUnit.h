@@ -63,6 +63,10 @@ public:
     virtual void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) = 0;
     virtual void ExportCSV(const TExportOptions& Options) = 0;
     virtual void ExportSQL(const TExportOptions& Options) = 0;
+    // Whether the last ExportHTML left an index.html alone that is not
+    // Zanvero's overview (TOverviewResult::ForeignKept). A backend whose
+    // pages go into a sink that starts empty never finds one.
+    virtual bool KeptForeignOverview() const { return false; }
 };
 
 // The real core: each export creates its exporter, calls Export once and
@@ -74,9 +78,11 @@ public:
     void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override;
     void ExportCSV(const TExportOptions& Options) override;
     void ExportSQL(const TExportOptions& Options) override;
+    bool KeptForeignOverview() const override { return FKeptForeignOverview; }
 
 private:
     char FDecimalSeparator;
+    bool FKeptForeignOverview = false;
 };
 
 // One run. Errors of the loader and the exporters are not caught here; the

@@ -86,6 +86,14 @@ protected:
         Host.FileName = testsupport::CxfImageBuilder().WriteTo(Dir / "in.cxf").string();
         Host.ExportPath = (Dir / "out" / "html" / "").string();
     }
+    // A .cxf file with one satellite's pages.
+    void ChooseFileWithPages() {
+        testsupport::CxfImageBuilder()
+            .Satellite(0, {"Astra 19.2E", 192})
+            .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
+            .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
+            .WriteTo(Host.FileName);
+    }
     testsupport::TempDir Dir;
     TFakeHost Host;
     TRecordingBackend Backend{Host};
@@ -176,11 +184,7 @@ TEST_F(ExportRunTest, FailuresEndTheRunWithTheCaptionRestored) {
 }
 
 TEST_F(ExportRunTest, PagesGoInsideADirectoryGivenWithoutFinalSeparator) {
-    testsupport::CxfImageBuilder()
-        .Satellite(0, {"Astra 19.2E", 192})
-        .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
-        .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
-        .WriteTo(Host.FileName);
+    ChooseFileWithPages();
     Host.ExportPath = (Dir / "lists" / "c").string();
     TCoreExportBackend Core('.');
     RunExport(Host, Core);
@@ -189,6 +193,20 @@ TEST_F(ExportRunTest, PagesGoInsideADirectoryGivenWithoutFinalSeparator) {
     for (const auto& Entry : fs::directory_iterator(Dir / "lists")) Names.insert(Entry.path().filename().string());
     EXPECT_EQ(Names, std::set<std::string>{"c"});
     EXPECT_TRUE(fs::exists(Dir / "lists" / "c" / "Astra_19_2E_(BY_NAME).html"));
+}
+
+TEST_F(ExportRunTest, ForeignIndexIsKeptAndReported) {
+    ChooseFileWithPages();
+    const fs::path Index = fs::path(Host.ExportPath) / "index.html";
+    fs::create_directories(Index.parent_path());
+    testsupport::WriteFileBytes(Index, "<html>mine</html>");
+    TCoreExportBackend Core('.');
+    RunExport(Host, Core);
+
+    EXPECT_EQ(Host.Steps,
+              (Log{"Caption ..bitte warten..", "Information " + ForeignOverviewKeptText, "Caption &Exportieren"}));
+    EXPECT_EQ(testsupport::ReadFileBytes(Index), "<html>mine</html>");
+    EXPECT_TRUE(fs::exists(Index.parent_path() / "Astra_19_2E_(BY_NAME).html"));
 }
 
 TEST_F(ExportRunTest, EmptyExportDirectoryFailsBeforeAnythingElse) {
