@@ -56,8 +56,8 @@ struct TValueOption {
 
 constexpr TValueOption ValueOptions[] = {
     {"format", "html|csv|sql", "Output format: html, csv or sql."},
-    {"output", "PATH", "html: the directory for the pages (created when missing); csv, sql: the file, - for standard "
-                       "output."},
+    {"output", "PATH", "html: the directory for the pages and their overview index.html (created when missing); "
+                       "csv, sql: the file, - for standard output."},
     {"exclude", "LIST", "Comma-separated: channel-uf, channel-vpid, transponder-uf, satellite-uf, or all. Default: "
                         "nothing is excluded."},
     {"decimal-separator", "C", "The decimal separator of the satellite positions in CSV and HTML. Default: the "
