@@ -154,8 +154,8 @@ void AppendOverviewRow(std::string& Row, const TSatellite& Satellite, TCharset C
     Row.append(RowEnd);
 }
 
-// A named satellite gets pages when it keeps a channel; a page without rows
-// would be all that came of it otherwise.
+// A satellite gets its pages when it has a name to give them and keeps a
+// channel: a page without rows is never saved.
 bool HasPages(const TSatellite& Satellite) { return !Satellite.Name.empty() && !Satellite.Channels.empty(); }
 
 TCxfFile& DatabaseOf(const TExportOptions& Options) {
@@ -200,7 +200,8 @@ bool MayReplaceOverview(const TFoundFile& Found) {
     switch (Found.Kind) {
         case TFoundFile::Nothing: return true;
         case TFoundFile::File:
-            return std::string_view(Found.Start).substr(0, OverviewProbeSize).find(OverviewMarker) != std::string_view::npos;
+            return std::string_view(Found.Start).substr(0, OverviewProbeSize).find(OverviewMarker) !=
+                   std::string_view::npos;
         case TFoundFile::Other: break;
     }
     return false;
@@ -271,7 +272,8 @@ TOverviewResult TCxfHTMLExporter::WriteOverview(const TExportOptions& Options,
     const std::string FileName = Options.ExportDirectory + OverviewFileName;
     if (!MayReplaceOverview(FSink.Find(FileName, OverviewProbeSize))) return TOverviewResult::ForeignKept;
 
-    StartPage(HeadText, OverviewMarkerLine, OverviewHeaderRow.size() + Listed.size() * (TypicalOverviewRowSize + LineEnd.size()));
+    const std::size_t RowsSize = OverviewHeaderRow.size() + Listed.size() * (TypicalOverviewRowSize + LineEnd.size());
+    StartPage(HeadText, OverviewMarkerLine, RowsSize);
     FPage.append(OverviewHeaderRow).append(LineEnd);
     for (const TSatellite* Satellite : Listed) {
         AppendOverviewRow(FPage, *Satellite, Database.Charset());

@@ -3,6 +3,7 @@
 #include "FileModeUnit.h"
 #include "FileSpliceUnit.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -118,12 +119,13 @@ TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Lim
     if (!S_ISREG(Entry.st_mode)) return {TFoundFile::Other, {}};
     const int Fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (Fd < 0) return {TFoundFile::Other, {}};
-    TFoundFile Found{TFoundFile::File, std::string(Limit, '\0')};
-    std::size_t Done = 0;
     // The entry may have changed since it was looked at.
     bool Read = ::fstat(Fd, &Entry) == 0 && S_ISREG(Entry.st_mode);
-    while (Read && Done < Limit) {
-        const ssize_t N = ::read(Fd, Found.Start.data() + Done, Limit - Done);
+    const std::size_t Wanted = Read ? std::min(Limit, static_cast<std::size_t>(Entry.st_size)) : 0;
+    TFoundFile Found{TFoundFile::File, std::string(Wanted, '\0')};
+    std::size_t Done = 0;
+    while (Read && Done < Found.Start.size()) {
+        const ssize_t N = ::read(Fd, Found.Start.data() + Done, Found.Start.size() - Done);
         if (N < 0 && errno == EINTR) continue;
         if (N < 0) Read = false;
         if (N <= 0) break;

@@ -126,16 +126,19 @@ TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Lim
         return {Missing ? TFoundFile::Nothing : TFoundFile::Other, {}};
     }
     if ((Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {TFoundFile::Other, {}};
-    const HANDLE File = ::CreateFileW(Target.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE File =
+        ::CreateFileW(Target.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (File == INVALID_HANDLE_VALUE) return {TFoundFile::Other, {}};
-    TFoundFile Found{TFoundFile::File, std::string(Limit, '\0')};
+    LARGE_INTEGER Size{};
+    bool Read = ::GetFileSizeEx(File, &Size) != 0;
+    const auto Wanted = Read ? std::min<unsigned long long>(Limit, static_cast<unsigned long long>(Size.QuadPart)) : 0;
+    TFoundFile Found{TFoundFile::File, std::string(static_cast<std::size_t>(Wanted), '\0')};
     std::size_t Done = 0;
-    bool Read = true;
-    while (Done < Limit) {
-        const DWORD Wanted = static_cast<DWORD>(std::min<std::size_t>(Limit - Done, 1u << 30));
+    while (Read && Done < Found.Start.size()) {
+        const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Found.Start.size() - Done, 1u << 30));
         DWORD Got = 0;
-        if (!::ReadFile(File, Found.Start.data() + Done, Wanted, &Got, nullptr)) Read = false;
+        if (!::ReadFile(File, Found.Start.data() + Done, Chunk, &Got, nullptr)) Read = false;
         if (!Read || Got == 0) break;
         Done += Got;
     }
