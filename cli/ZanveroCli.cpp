@@ -51,15 +51,14 @@ public:
 struct TValueOption {
     const char* Name;
     const char* ValueName;
-    const char* Help;
+    std::string Help;
 };
 
-constexpr TValueOption ValueOptions[] = {
+const TValueOption ValueOptions[] = {
     {"format", "html|csv|sql", "Output format: html, csv or sql."},
     {"output", "PATH", "html: the directory for the pages and their overview index.html (created when missing); "
                        "csv, sql: the file, - for standard output."},
-    {"exclude", "LIST", "Comma-separated: channel-uf, channel-vpid, transponder-uf, satellite-uf, or all. Default: "
-                        "nothing is excluded."},
+    {"exclude", "LIST", "Comma-separated: " + ExclusionNamesText() + ". Default: nothing is excluded."},
     {"decimal-separator", "C", "The decimal separator of the satellite positions in CSV and HTML. Default: the "
                                "locale's."},
     {"head-text", "FILE", "HTML head text, one entry per line of this UTF-8 file. Default: the built-in head text."},
@@ -213,8 +212,7 @@ void ParseExclusions(const std::vector<std::string>& Lists, TExportOptions& Opti
             const std::string Item = TrimText(List.substr(Start, Comma - Start));
             const unsigned ItemBits = ExclusionBits(Item);
             if (ItemBits == 0)
-                throw EUsageError("unknown --exclude item " + Quoted(Item) +
-                                  " (expected channel-uf, channel-vpid, transponder-uf, satellite-uf or all)");
+                throw EUsageError("unknown --exclude item " + Quoted(Item) + " (expected " + ExclusionNamesText() + ")");
             Bits |= ItemBits;
             if (Comma == std::string::npos) break;
             Start = Comma + 1;

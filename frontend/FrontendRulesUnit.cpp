@@ -42,6 +42,15 @@ unsigned ExclusionBits(std::string_view Name) {
     return 0;
 }
 
+std::string ExclusionNamesText() {
+    std::string Text;
+    for (const TExclusionName& Entry : ExclusionNames) {
+        if (!Text.empty()) Text += &Entry == std::end(ExclusionNames) - 1 ? " or " : ", ";
+        Text += Entry.Name;
+    }
+    return Text;
+}
+
 void SetExclusions(TExportOptions& Options, unsigned Bits) {
     Options.ExcludeChannelUF = (Bits & ebChannelUF) != 0;
     Options.ExcludeChannelVPID = (Bits & ebChannelVPID) != 0;

@@ -25,8 +25,8 @@ std::optional<char> DecimalSeparatorByte(std::string_view Character);
 // else Fallback.
 char DefaultDecimalSeparator(std::string_view LocaleSeparator, char Fallback);
 
-// The four exclusion options as bits of one number, as the page hands them
-// over.
+// The four exclusion options as bits of one number, as the command line and
+// the page gather them from the names.
 enum TExclusionBit : unsigned {
     ebChannelUF = 1u << 0,
     ebChannelVPID = 1u << 1,
@@ -40,6 +40,10 @@ inline constexpr unsigned AllExclusions = ebChannelUF | ebChannelVPID | ebTransp
 // "transponder-uf", "satellite-uf", or "all" for the four. 0 for any other
 // name.
 unsigned ExclusionBits(std::string_view Name);
+
+// Those names as a user reads them in a list: "channel-uf, channel-vpid,
+// transponder-uf, satellite-uf or all".
+std::string ExclusionNamesText();
 
 // Sets the options' four exclusion flags from the bits.
 void SetExclusions(TExportOptions& Options, unsigned Bits);

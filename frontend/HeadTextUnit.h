@@ -11,8 +11,10 @@
 // Longest line, in characters, that the editor hands back; longer ones are cut.
 inline constexpr std::size_t MaxHeadLineLength = 4096;
 
-// The lines of a text, split at each LF; a CR before the LF belongs to the
-// line break, and the empty rest after a final line break is no line.
+// The lines of a text, split at each LF; a CR before the LF, or at the very
+// end of the text, belongs to the line break and is dropped (any other CR
+// stays in its line), and the empty rest after a final line break is no
+// line.
 std::vector<std::string> SplitHeadText(std::string_view Text);
 
 // The editor text of a list: every line followed by LF; the line breaks

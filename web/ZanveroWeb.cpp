@@ -8,7 +8,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "CxfCSVExporterUnit.h"
@@ -35,9 +39,68 @@ const std::string ExportDirectory = "/export/";
 const std::string NoPagesText =
     "Keine HTML-Seiten erzeugt: Kein benannter Satellit hat Kanäle, die nicht vom Export ausgeschlossen sind.";
 
+// A value the page hands over by name. The names are those that the page's
+// controls carry (index.html), so neither side knows the other's numbers;
+// a name not in the table is a fault of the page and fails loudly.
+template <typename T>
+struct TNamed {
+    std::string_view Name;
+    T Value;
+};
+
+template <typename T, std::size_t N>
+T Named(const TNamed<T> (&Table)[N], std::string_view Name, const char* What) {
+    for (const TNamed<T>& Row : Table)
+        if (Row.Name == Name) return Row.Value;
+    throw std::invalid_argument("unknown " + std::string(What) + " \"" + std::string(Name) + "\"");
+}
+
+constexpr TNamed<int> ExportKinds[] = {{"html", etHTML}, {"csv", etCSV}, {"sql", etSQL}, {"other", etOther}};
+
+constexpr TNamed<TCharset> Charsets[] = {{"windows-1252", TCharset::Windows1252}, {"utf-8", TCharset::Utf8}};
+
+// Texts of the run that the page shows itself.
+constexpr TNamed<std::string (*)()> Texts[] = {
+    {"busy-caption", [] { return BusyCaptionText; }},
+    // As the editor shows it.
+    {"default-head-text", [] { return HeadLinesToEditorText({DefaultHtmlHeadText}); }},
+};
+
+struct TPageSettings {
+    int ExportType = etHTML;
+    unsigned Exclusions = 0;  // TExclusionBit
+    char DecimalSeparator = ',';
+    TCharset Charset = TCharset::Windows1252;
+    std::vector<std::string> HeadText{DefaultHtmlHeadText};
+};
+
+// The settings of the next run by the names the page gives them
+// (ZanveroSet). "exclude" names one excluded item and may come once per
+// item; "head-text" is the head text as the editor shows it, the built-in
+// one when the page gives none.
+constexpr TNamed<void (*)(TPageSettings&, std::string_view)> SettingParsers[] = {
+    {"export-kind", [](TPageSettings& S, std::string_view V) { S.ExportType = Named(ExportKinds, V, "export kind"); }},
+    {"exclude",
+     [](TPageSettings& S, std::string_view V) {
+         const unsigned Bits = ExclusionBits(V);
+         if (Bits == 0) throw std::invalid_argument("unknown exclusion \"" + std::string(V) + "\"");
+         S.Exclusions |= Bits;
+     }},
+    {"decimal-separator",
+     [](TPageSettings& S, std::string_view V) {
+         const std::optional<char> Byte = DecimalSeparatorByte(V);
+         if (!Byte) throw std::invalid_argument("no decimal separator: \"" + std::string(V) + "\"");
+         S.DecimalSeparator = *Byte;
+     }},
+    {"charset", [](TPageSettings& S, std::string_view V) { S.Charset = Named(Charsets, V, "charset"); }},
+    {"head-text", [](TPageSettings& S, std::string_view V) { S.HeadText = EditorTextToHeadLines(V); }},
+};
+
 struct TPageState {
     std::string InputName;  // as the user's file was called; empty: none chosen
+    TPageSettings Next;     // the settings of the next run
     TMemorySink Output;
+    bool OutputArePages = false;  // the last run's files are HTML pages, not one download
     TMessageKind MessageKind = mkNone;
     std::string Message;
     std::string Returned;  // keeps the last text handed to the page alive
@@ -53,6 +116,11 @@ const char* Hand(std::string Text) {
     return State().Returned.c_str();
 }
 
+void Report(TMessageKind Kind, std::string Text) {
+    State().MessageKind = Kind;
+    State().Message = std::move(Text);
+}
+
 // "settings.cxf" gives "settings": the names of the downloads follow the
 // file the user chose.
 std::string Stem(const std::string& Name) {
@@ -60,41 +128,24 @@ std::string Stem(const std::string& Name) {
     return Dot == std::string::npos || Dot == 0 ? Name : Name.substr(0, Dot);
 }
 
-TCharset CharsetOf(int Code) {
-    return Code == 1 ? TCharset::Utf8 : TCharset::Windows1252;
-}
-
-// The page keeps the head text as the editor shows it; none stands for the
-// built-in head text.
-std::vector<std::string> HeadLines(const char* EditorText) {
-    if (EditorText == nullptr) return {DefaultHtmlHeadText};
-    return EditorTextToHeadLines(EditorText);
-}
-
-struct TPageSettings {
-    int ExportType = etHTML;
-    unsigned Exclusions = 0;  // TExclusionBit
-    char DecimalSeparator = ',';
-    TCharset Charset = TCharset::Windows1252;
-    std::vector<std::string> HeadText;
-};
-
 // The page in the window's place: the controls' values come from the page,
 // the save dialog answers with the download's name, and messages are kept
 // for the page to show.
 class TPageHost final : public IExportHost {
 public:
-    explicit TPageHost(const TPageSettings& Settings) : FSettings(Settings) {}
+    explicit TPageHost(const TPageSettings& Settings) : FSettings(Settings) {
+        SetExclusions(FExclusions, Settings.Exclusions);
+    }
 
     std::string CxfFileNameText() const override {
         return State().InputName.empty() ? std::string() : InputDirectory + State().InputName;
     }
     std::string ExportPathText() const override { return ExportDirectory; }
     int ExportTypeItemIndex() const override { return FSettings.ExportType; }
-    bool ExcludeChannelUFChecked() const override { return FSettings.Exclusions & ebChannelUF; }
-    bool ExcludeChannelVPIDChecked() const override { return FSettings.Exclusions & ebChannelVPID; }
-    bool ExcludeTransponderUFChecked() const override { return FSettings.Exclusions & ebTransponderUF; }
-    bool ExcludeSatelliteUFChecked() const override { return FSettings.Exclusions & ebSatelliteUF; }
+    bool ExcludeChannelUFChecked() const override { return FExclusions.ExcludeChannelUF; }
+    bool ExcludeChannelVPIDChecked() const override { return FExclusions.ExcludeChannelVPID; }
+    bool ExcludeTransponderUFChecked() const override { return FExclusions.ExcludeTransponderUF; }
+    bool ExcludeSatelliteUFChecked() const override { return FExclusions.ExcludeSatelliteUF; }
     const std::vector<std::string>& HeadTextLines() const override { return FSettings.HeadText; }
 
     // The page shows the busy caption itself, so that the browser can paint
@@ -107,16 +158,12 @@ public:
     }
     void SetSaveDialogInitialDir(TSaveDialogKind, const std::string&) override {}
 
-    void ShowErrorMessage(const std::string& Text) override { Show(mkError, Text); }
-    void ShowInformationMessage(const std::string& Text) override { Show(mkInformation, Text); }
+    void ShowErrorMessage(const std::string& Text) override { Report(mkError, Text); }
+    void ShowInformationMessage(const std::string& Text) override { Report(mkInformation, Text); }
 
 private:
-    static void Show(TMessageKind Kind, const std::string& Text) {
-        State().MessageKind = Kind;
-        State().Message = Text;
-    }
-
     const TPageSettings& FSettings;
+    TExportOptions FExclusions;  // only its four flags
     std::string FCaption;
 };
 
@@ -168,42 +215,48 @@ EMSCRIPTEN_KEEPALIVE int ZanveroSetInput(const char* Name, const std::uint8_t* B
     return 0;
 }
 
-// What the chosen file holds, as one German line, or the loader's error as
-// the window would show it.
-EMSCRIPTEN_KEEPALIVE const char* ZanveroDescribe(int Charset) {
+// What the chosen file holds, its names read in the named charset, as one
+// German line, or the loader's error as the window would show it.
+EMSCRIPTEN_KEEPALIVE const char* ZanveroDescribe(const char* Charset) {
     if (State().InputName.empty()) return Hand(CxfFileNotFoundText);
     try {
-        const TCxfFile Database(InputDirectory + State().InputName, '.', CharsetOf(Charset));
-        std::size_t Named = 0;
+        const TCxfFile Database(InputDirectory + State().InputName, '.',
+                                Named(Charsets, Charset ? Charset : "", "charset"));
+        std::size_t NamedSatellites = 0;
         for (const auto& Satellite : Database.Satellites())
-            if (!Satellite->Name.empty()) ++Named;
+            if (!Satellite->Name.empty()) ++NamedSatellites;
         // The first package entry stands for "no package".
         const std::size_t Packages = Database.Packages().empty() ? 0 : Database.Packages().size() - 1;
-        return Hand(std::to_string(Named) + " benannte Satelliten, " + std::to_string(Database.Channels().size()) +
+        return Hand(std::to_string(NamedSatellites) + " benannte Satelliten, " + std::to_string(Database.Channels().size()) +
                     " Kanäle, " + std::to_string(Packages) + " Pakete");
     } catch (const std::exception& Error) {
         return Hand(ErrorBoxText(Error.what()));
     }
 }
 
-// One export run. Exclusions holds TExclusionBit values (ZanveroExclusionBits),
-// HeadText the head text as the editor shows it, or null for the built-in
-// one. Afterwards ZanveroMessageKind/Text tell what the window would have
-// shown, and ZanveroFile* give the files it wrote. 0 when the run came to
-// its end, 1 when an error ended it.
-EMSCRIPTEN_KEEPALIVE int ZanveroRun(int ExportType, int Exclusions, int DecimalSeparator, int Charset,
-                                    const char* HeadText) {
-    TPageState& Page = State();
-    Page.Output.Files.clear();
-    Page.MessageKind = mkNone;
-    Page.Message.clear();
+// Sets one setting of the next run by its name and value (SettingParsers).
+// 0 when it is set; 1 for a name or value the module does not know, and
+// then every setting of the next run is back at its default.
+EMSCRIPTEN_KEEPALIVE int ZanveroSet(const char* Name, const char* Value) {
+    try {
+        Named(SettingParsers, Name ? Name : "", "setting")(State().Next, Value ? Value : "");
+        return 0;
+    } catch (const std::invalid_argument&) {
+        State().Next = TPageSettings();
+        return 1;
+    }
+}
 
-    TPageSettings Settings;
-    Settings.ExportType = ExportType;
-    Settings.Exclusions = static_cast<unsigned>(Exclusions);
-    Settings.DecimalSeparator = static_cast<char>(DecimalSeparator);
-    Settings.Charset = CharsetOf(Charset);
-    Settings.HeadText = HeadLines(HeadText);
+// One export run with the settings set since the last one, which then start
+// again from their defaults. Afterwards ZanveroMessageKind/Text tell what the
+// window would have shown, and ZanveroFile* give the files it wrote. 0 when
+// the run came to its end, 1 when an error ended it.
+EMSCRIPTEN_KEEPALIVE int ZanveroRun() {
+    TPageState& Page = State();
+    const TPageSettings Settings = std::exchange(Page.Next, TPageSettings());
+    Page.Output.Files.clear();
+    Page.OutputArePages = Settings.ExportType == etHTML;
+    Report(mkNone, "");
 
     TPageHost Host(Settings);
     TPageBackend Backend(Settings.DecimalSeparator, Settings.Charset);
@@ -211,18 +264,21 @@ EMSCRIPTEN_KEEPALIVE int ZanveroRun(int ExportType, int Exclusions, int DecimalS
         RunExport(Host, Backend);
         // A run that found the file and wrote no page: the window's user
         // would find an empty folder.
-        if (ExportType == etHTML && Page.MessageKind == mkNone && Page.Output.Files.empty()) {
-            Page.MessageKind = mkInformation;
-            Page.Message = NoPagesText;
-        }
+        if (Page.OutputArePages && Page.MessageKind == mkNone && Page.Output.Files.empty())
+            Report(mkInformation, NoPagesText);
         return 0;
     } catch (const std::exception& Error) {
         // As the window's top-level handler: the error's text in an error box.
         Page.Output.Files.clear();
-        Page.MessageKind = mkError;
-        Page.Message = ErrorBoxText(Error.what());
+        Report(mkError, ErrorBoxText(Error.what()));
         return 1;
     }
+}
+
+// An error of the page itself (a file it could not read, a download that
+// failed), kept as the run's message is, in the error box's form.
+EMSCRIPTEN_KEEPALIVE void ZanveroReportError(const char* Text) {
+    Report(mkError, ErrorBoxText(Text ? Text : ""));
 }
 
 // The kind of the run's message by its name (MessageKindName): "error",
@@ -249,22 +305,23 @@ EMSCRIPTEN_KEEPALIVE void ZanveroReleaseFiles() {
     State().Output.Files.shrink_to_fit();
 }
 
-// The name of the HTML pages' archive: "settings.cxf" gives "settings-html.zip".
+// The name of the archive for the last run's HTML pages: "settings.cxf"
+// gives "settings-html.zip"; "" when the run wrote one file to download as
+// it is.
 EMSCRIPTEN_KEEPALIVE const char* ZanveroArchiveName() {
-    return Hand(Stem(State().InputName) + "-html.zip");
+    return Hand(State().OutputArePages ? Stem(State().InputName) + "-html.zip" : std::string());
 }
 
 // How many bytes of a file the loader reads; the page reads no more of a
 // file than that, however large a file the user drops.
 EMSCRIPTEN_KEEPALIVE int ZanveroImageSize() { return static_cast<int>(CxfFileSize); }
 
-// Texts the page shows that belong to the run: 0 the busy caption, 1 the
-// built-in head text as the editor shows it, 2 the message for a missing file.
-EMSCRIPTEN_KEEPALIVE const char* ZanveroText(int Which) {
-    switch (Which) {
-        case 0: return BusyCaptionText.c_str();
-        case 1: return Hand(HeadLinesToEditorText({DefaultHtmlHeadText}));
-        default: return CxfFileNotFoundText.c_str();
+// A text of the run by its name (Texts); "" for a name it does not know.
+EMSCRIPTEN_KEEPALIVE const char* ZanveroText(const char* Name) {
+    try {
+        return Hand(Named(Texts, Name ? Name : "", "text")());
+    } catch (const std::invalid_argument&) {
+        return "";
     }
 }
 
@@ -273,12 +330,6 @@ EMSCRIPTEN_KEEPALIVE const char* ZanveroText(int Which) {
 // break dropped.
 EMSCRIPTEN_KEEPALIVE const char* ZanveroEditedHeadText(const char* EditorText) {
     return Hand(HeadLinesToEditorText(EditorTextToHeadLines(EditorText ? EditorText : "")));
-}
-
-// The bits of an exclusion's name ("channel-uf", ..., ExclusionBits) for
-// ZanveroRun; 0 for an unknown name.
-EMSCRIPTEN_KEEPALIVE int ZanveroExclusionBits(const char* Name) {
-    return static_cast<int>(ExclusionBits(Name ? Name : ""));
 }
 
 // The decimal separator the page starts with, from the separator of the

@@ -2,21 +2,22 @@
 // settings to the WebAssembly module (the core's converter and the window's
 // export run), and offers what the run wrote as downloads. The conversion
 // itself, the run's order of steps, its messages, the output names and the
-// rules the window applies too (head text, decimal separator, exclusion
-// bits) all come from the module.
+// rules the window applies too (head text, decimal separator, exclusions,
+// the error box's text) all come from the module. Values cross to the module
+// by name only: the names the controls carry in index.html.
 'use strict';
 
 (function () {
   const $ = (id) => document.getElementById(id);
   const SettingsKey = 'zanvero.settings';
-  // Each check box is named after its exclusion, as the module knows them.
+  // Each exclusion's check box is named after it, as the module knows them.
   const ExclusionPrefix = 'exclude-';
-  const ExclusionIds = ['exclude-channel-uf', 'exclude-channel-vpid', 'exclude-transponder-uf', 'exclude-satellite-uf'];
 
   let core = null;          // the module, once it is ready
   let chosenFile = '';      // the name of the file in the module, '' when none
+  let waitingFile = null;   // a file picked before the module was ready
   let headText = null;      // the head text as the editor shows it; null: the built-in one
-  let separatorChosen = false;  // a stored or picked decimal separator, not the language's
+  let separatorChosen = false;  // the user picked the decimal separator, here or on an earlier visit
   let picks = 0;            // files picked so far; only the last one is taken
   let busy = false;
 
@@ -42,6 +43,10 @@
     }
   }
 
+  function moduleText(name) {
+    return text(withCString(name, (pointer) => core._ZanveroText(pointer)));
+  }
+
   function wasmBytes() {
     const binary = atob(self.ZanveroWasmBase64);
     const bytes = new Uint8Array(binary.length);
@@ -49,7 +54,24 @@
     return bytes;
   }
 
-  // --- settings (what the window keeps, and the page's two options) ----
+  // page.js is the first of the page's deferred scripts, so that the
+  // controls answer while the browser still loads the module's scripts after
+  // it; the document is loaded once those have run.
+  function moduleScriptsLoaded() {
+    return new Promise((resolve) => document.addEventListener('DOMContentLoaded', resolve, { once: true }));
+  }
+
+  // The page check holds the module back to press every control before the
+  // page is ready. Where its driver cannot hold a request back (WebKitGTK's),
+  // it opens the page with "?hold-module", which only a browser under remote
+  // control honours: the module then loads once the check calls
+  // zanveroReleaseModule().
+  function moduleReleased() {
+    if (!navigator.webdriver || !new URLSearchParams(location.search).has('hold-module')) return Promise.resolve();
+    return new Promise((resolve) => { window.zanveroReleaseModule = resolve; });
+  }
+
+  // --- settings (what the window keeps, and the page's own options) -----
 
   // The decimal separator of numbers in the browser's language. A tag that
   // the browser refuses ("C" from a system with LANG=C.UTF-8) falls back to
@@ -65,32 +87,102 @@
     return part ? part.value : '.';
   }
 
-  // The language's separator by the rule the window follows, offered in the
-  // list even where it is neither of the usual two.
-  function chooseDefaultDecimalSeparator() {
-    const code = withCString(browserDecimalSeparator(), (separator) => core._ZanveroDefaultDecimalSeparator(separator));
-    const separator = String.fromCharCode(code);
+  // Shows a decimal separator in the list, which offers it even where it is
+  // neither of the usual two.
+  function showSeparator(separator) {
     const list = $('decimal-separator');
     if (!Array.from(list.options).some((option) => option.value === separator))
       list.add(new Option('"' + separator + '"', separator));
     list.value = separator;
   }
 
-  function currentSettings() {
-    const type = document.querySelector('input[name="export-type"]:checked');
+  // The language's separator by the rule the window follows.
+  function showLanguageSeparator() {
+    const code = withCString(browserDecimalSeparator(), (separator) => core._ZanveroDefaultDecimalSeparator(separator));
+    showSeparator(String.fromCharCode(code));
+  }
+
+  function radioGroup(name) {
+    const radios = () => Array.from(document.querySelectorAll(`input[type="radio"][name="${name}"]`));
     return {
-      exportType: type ? Number(type.value) : -1,
-      exclusions: ExclusionIds.map((id) => $(id).checked),
-      headText: headText,
-      decimalSeparator: $('decimal-separator').value,
-      charset: Number($('charset').value),
-      htmlTarget: $('html-target').value,
+      get: () => radios().find((radio) => radio.checked)?.value,
+      show: (value) => radios().forEach((radio) => { if (radio.value === value) radio.checked = true; }),
     };
   }
 
+  // The checked boxes of a group, by the names their ids carry after prefix.
+  function checkBoxes(group, prefix) {
+    const boxes = () => Array.from(document.querySelectorAll(`#${group} input[type="checkbox"]`));
+    const name = (box) => box.id.slice(prefix.length);
+    return {
+      get: () => boxes().filter((box) => box.checked).map(name),
+      show: (names) => { if (Array.isArray(names)) boxes().forEach((box) => { box.checked = names.includes(name(box)); }); },
+    };
+  }
+
+  function list(id) {
+    return {
+      get: () => $(id).value,
+      show: (value) => { if (Array.from($(id).options).some((option) => option.value === value)) $(id).value = value; },
+    };
+  }
+
+  // The settings, one row each, by the name under which the page keeps it
+  // and hands it to the module (ZanveroSet, one call per value of a list).
+  // pageOnly: the module never sees it; kept: whether it is stored now
+  // (default: always).
+  const Settings = {
+    'export-kind': radioGroup('export-type'),
+    exclude: checkBoxes('exclusions', ExclusionPrefix),
+    'decimal-separator': {
+      get: () => $('decimal-separator').value,
+      show: (value) => {
+        if (typeof value !== 'string' || Array.from(value).length !== 1) return;
+        showSeparator(value);
+        separatorChosen = true;
+      },
+      kept: () => separatorChosen,
+    },
+    charset: list('charset'),
+    'head-text': {
+      get: () => (headText !== null ? headText : undefined),
+      show: (value) => { if (typeof value === 'string') headText = value; },
+    },
+    'html-target': { ...list('html-target'), pageOnly: true },
+  };
+
+  // Settings as earlier versions of the page stored them: the export type
+  // and the character set as the numbers the module took then (the window's
+  // item indexes; Windows-1252 first), the exclusions as four flags, the head
+  // text as lines, and the decimal separator on every save, whether chosen
+  // or not: one other than the language's was chosen, the language's own
+  // is taken as not chosen.
+  const EarlierExportKinds = ['html', 'csv', 'sql', 'other'];
+  const EarlierCharsets = ['windows-1252', 'utf-8'];
+  const EarlierExclusions = ['channel-uf', 'channel-vpid', 'transponder-uf', 'satellite-uf'];
+
+  function fromEarlierVersion(stored) {
+    const settings = {
+      'export-kind': EarlierExportKinds[stored.exportType],
+      charset: EarlierCharsets[stored.charset],
+      'head-text': stored.headText,
+      'html-target': stored.htmlTarget,
+    };
+    if (Array.isArray(stored.exclusions)) settings.exclude = EarlierExclusions.filter((name, i) => stored.exclusions[i] === true);
+    // The lines themselves, each free of line breaks: as the editor shows
+    // them, each ends with one.
+    if (Array.isArray(stored.headLines) && stored.headLines.every((line) => typeof line === 'string'))
+      settings['head-text'] = stored.headLines.map((line) => line + '\n').join('');
+    if (stored.decimalSeparator !== browserDecimalSeparator()) settings['decimal-separator'] = stored.decimalSeparator;
+    return settings;
+  }
+
   function saveSettings() {
+    const kept = {};
+    for (const [name, setting] of Object.entries(Settings))
+      if (!setting.kept || setting.kept()) kept[name] = setting.get();
     try {
-      localStorage.setItem(SettingsKey, JSON.stringify(currentSettings()));
+      localStorage.setItem(SettingsKey, JSON.stringify(kept));
     } catch (error) {
       // Storage may be switched off; the page works without it.
     }
@@ -104,34 +196,33 @@
       stored = null;
     }
     if (!stored || typeof stored !== 'object') return;
-    const radio = $('type-' + stored.exportType);
-    if (radio) radio.checked = true;
-    if (Array.isArray(stored.exclusions))
-      ExclusionIds.forEach((id, i) => { if (typeof stored.exclusions[i] === 'boolean') $(id).checked = stored.exclusions[i]; });
-    if (typeof stored.headText === 'string') {
-      headText = stored.headText;
-    } else if (Array.isArray(stored.headLines) && stored.headLines.every((line) => typeof line === 'string')) {
-      // Earlier versions of the page stored the lines themselves, each free
-      // of line breaks: as the editor shows them, each ends with one.
-      headText = stored.headLines.map((line) => line + '\n').join('');
-    }
-    if (stored.decimalSeparator === ',' || stored.decimalSeparator === '.') {
-      $('decimal-separator').value = stored.decimalSeparator;
-      separatorChosen = true;
-    }
-    if (stored.charset === 0 || stored.charset === 1) $('charset').value = String(stored.charset);
-    if (stored.htmlTarget === 'zip' || stored.htmlTarget === 'folder') $('html-target').value = stored.htmlTarget;
+    if ('exportType' in stored) stored = fromEarlierVersion(stored);
+    for (const [name, setting] of Object.entries(Settings))
+      if (stored[name] !== undefined) setting.show(stored[name]);
   }
 
   // --- messages ---------------------------------------------------------
 
-  // kind: 'error' or 'information', as the module names the kinds.
+  // kind: as the module names the kinds (MessageKindName); index.html has an
+  // icon for each. A module that failed to load cannot name its kind.
+  const LoadFailureKind = 'error';
+
   function showMessage(kind, message) {
     const dialog = $('message');
-    dialog.dataset.kind = kind;
+    for (const icon of dialog.querySelectorAll('.icon')) icon.hidden = icon.dataset.kind !== kind;
     $('message-text').textContent = message;
     dialog.showModal();
     $('message-ok').focus();
+  }
+
+  // An error of the page itself, in the error box's form.
+  function reportError(message) {
+    withCString(message, (pointer) => core._ZanveroReportError(pointer));
+    showMessage(text(core._ZanveroMessageKind()), text(core._ZanveroMessageText()));
+  }
+
+  function errorText(error) {
+    return String(error && error.message ? error.message : error);
   }
 
   // --- the chosen file --------------------------------------------------
@@ -141,15 +232,18 @@
       $('file-summary').textContent = '';
       return;
     }
-    $('file-summary').textContent = chosenFile + ': ' + text(core._ZanveroDescribe(Number($('charset').value)));
+    const summary = withCString($('charset').value, (charset) => text(core._ZanveroDescribe(charset)));
+    $('file-summary').textContent = chosenFile + ': ' + summary;
   }
 
-  function errorText(error) {
-    return String(error && error.message ? error.message : error);
+  // A file picked before the module is ready is taken once it is.
+  function pickFile(file) {
+    if (!file) return;
+    if (core) takeFile(file);
+    else waitingFile = file;
   }
 
   async function takeFile(file) {
-    if (!file || !core) return;
     const pick = ++picks;
     let bytes;
     try {
@@ -164,7 +258,7 @@
       chosenFile = '';
       $('cxf-file').value = '';
       describeFile();
-      showMessage('error', file.name + ': ' + errorText(error));
+      reportError(file.name + ': ' + errorText(error));
       return;
     }
     // A file picked later has been (or is being) taken: it stays chosen.
@@ -183,10 +277,18 @@
   // --- the head text editor ---------------------------------------------
 
   function openHeaderEditor() {
-    $('header-text').value = headText !== null ? headText : text(core._ZanveroText(1));
+    if (!core) return;
+    $('header-text').value = headText !== null ? headText : moduleText('default-head-text');
     $('header-editor').showModal();
     $('header-text').focus();
     $('header-text').setSelectionRange(0, 0);
+  }
+
+  function acceptHeadText() {
+    if (!core) return;
+    headText = withCString($('header-text').value, (value) => text(core._ZanveroEditedHeadText(value)));
+    saveSettings();
+    $('header-editor').close();
   }
 
   // --- outputs ----------------------------------------------------------
@@ -218,9 +320,10 @@
     }
   }
 
-  async function deliver(exportType, files) {
+  // archive: the name of the pages' ZIP file, '' for one file as it is.
+  async function deliver(archive, files) {
     const timings = window.zanveroTimings;
-    if (exportType !== 0) {
+    if (!archive) {
       download(files[0].name, [files[0].bytes], 'application/octet-stream');
       return;
     }
@@ -231,26 +334,22 @@
     const started = performance.now();
     const entries = {};
     for (const file of files) entries[file.name] = file.bytes;
-    const archive = fflate.zipSync(entries, { level: 1 });
+    const zipped = fflate.zipSync(entries, { level: 1 });
     timings.zip = performance.now() - started;
-    download(text(core._ZanveroArchiveName()), [archive], 'application/zip');
+    download(archive, [zipped], 'application/zip');
   }
 
-  function exclusionBits(exclusions) {
-    let bits = 0;
-    ExclusionIds.forEach((id, i) => {
-      if (exclusions[i])
-        bits |= withCString(id.slice(ExclusionPrefix.length), (name) => core._ZanveroExclusionBits(name));
-    });
-    return bits;
-  }
-
-  function runInModule(settings) {
+  function runInModule() {
     const started = performance.now();
-    const run = (head) => core._ZanveroRun(settings.exportType, exclusionBits(settings.exclusions),
-      settings.decimalSeparator.charCodeAt(0), settings.charset, head);
-    if (settings.headText === null) run(0);
-    else withCString(settings.headText, run);
+    for (const [name, setting] of Object.entries(Settings)) {
+      if (setting.pageOnly) continue;
+      const value = setting.get();
+      for (const item of value === undefined ? [] : [].concat(value)) {
+        if (withCString(name, (key) => withCString(item, (pointer) => core._ZanveroSet(key, pointer))) !== 0)
+          throw new Error(`The module knows no ${name} "${item}"`);
+      }
+    }
+    core._ZanveroRun();
     const files = [];
     const fileCount = core._ZanveroFileCount();
     for (let i = 0; i < fileCount; ++i) {
@@ -259,7 +358,8 @@
     }
     core._ZanveroReleaseFiles();
     window.zanveroTimings = { convert: performance.now() - started };
-    return { kind: text(core._ZanveroMessageKind()), message: text(core._ZanveroMessageText()), files: files };
+    return { kind: text(core._ZanveroMessageKind()), message: text(core._ZanveroMessageText()),
+             archive: text(core._ZanveroArchiveName()), files: files };
   }
 
   // Lets the browser paint the busy caption before the run takes the thread.
@@ -273,19 +373,18 @@
     const button = $('export-start');
     const caption = button.innerHTML;
     try {
-      const settings = currentSettings();
       if (chosenFile) {
-        button.textContent = text(core._ZanveroText(0));
+        button.textContent = moduleText('busy-caption');
         button.setAttribute('aria-busy', 'true');
         await nextPaint();
       }
       const started = performance.now();
-      const result = runInModule(settings);
-      if (result.files.length > 0) await deliver(settings.exportType, result.files);
+      const result = runInModule();
+      if (result.files.length > 0) await deliver(result.archive, result.files);
       window.zanveroTimings.total = performance.now() - started;
-      if (result.kind !== '') showMessage(result.kind, result.message);
+      if (result.kind) showMessage(result.kind, result.message);
     } catch (error) {
-      showMessage('error', errorText(error));
+      reportError(errorText(error));
     } finally {
       button.innerHTML = caption;
       button.removeAttribute('aria-busy');
@@ -296,7 +395,7 @@
   // --- wiring -----------------------------------------------------------
 
   function wire() {
-    $('cxf-file').addEventListener('change', (event) => takeFile(event.target.files[0]));
+    $('cxf-file').addEventListener('change', (event) => pickFile(event.target.files[0]));
     document.addEventListener('dragover', (event) => {
       event.preventDefault();
       $('drop-zone').classList.add('dragging');
@@ -305,17 +404,13 @@
     document.addEventListener('drop', (event) => {
       event.preventDefault();
       $('drop-zone').classList.remove('dragging');
-      if (event.dataTransfer && event.dataTransfer.files.length > 0) takeFile(event.dataTransfer.files[0]);
+      if (event.dataTransfer && event.dataTransfer.files.length > 0) pickFile(event.dataTransfer.files[0]);
     });
 
     // Click covers the mouse, Enter and Space.
     $('export-start').addEventListener('click', startExport);
     $('html-header').addEventListener('click', openHeaderEditor);
-    $('header-ok').addEventListener('click', () => {
-      headText = withCString($('header-text').value, (value) => text(core._ZanveroEditedHeadText(value)));
-      saveSettings();
-      $('header-editor').close();
-    });
+    $('header-ok').addEventListener('click', acceptHeadText);
     $('header-abort').addEventListener('click', () => $('header-editor').close());
     $('header-text').addEventListener('keydown', (event) => {
       if (event.key !== 'Tab' || event.shiftKey || event.ctrlKey || event.altKey || event.metaKey) return;
@@ -324,10 +419,10 @@
       area.setRangeText('\t', area.selectionStart, area.selectionEnd, 'end');
     });
 
+    $('decimal-separator').addEventListener('change', () => { separatorChosen = true; });
     for (const control of document.querySelectorAll('#export-type input, #exclusions input, #options select, #html-target'))
       control.addEventListener('change', saveSettings);
     $('charset').addEventListener('change', describeFile);
-    $('decimal-separator').addEventListener('change', () => { separatorChosen = true; });
   }
 
   async function start() {
@@ -335,15 +430,19 @@
     wire();
     if (typeof window.showDirectoryPicker === 'function') $('html-target-row').hidden = false;
     try {
+      await moduleScriptsLoaded();
+      await moduleReleased();
       core = await ZanveroModule({ wasmBinary: wasmBytes() });
     } catch (error) {
-      showMessage('error', errorText(error));
+      showMessage(LoadFailureKind, 'Der Konverter dieser Seite ließ sich nicht laden: ' + errorText(error));
       return;
     }
-    if (!separatorChosen) chooseDefaultDecimalSeparator();
-    $('export-start').disabled = false;
-    $('export-start').focus();
-    const file = $('cxf-file').files[0];
+    if (!separatorChosen) showLanguageSeparator();
+    for (const control of document.querySelectorAll('[data-needs-module]')) control.disabled = false;
+    // The user may have gone on to another control while the page loaded.
+    if (document.activeElement === document.body) $('export-start').focus();
+    const file = waitingFile || $('cxf-file').files[0];
+    waitingFile = null;
     if (file) await takeFile(file);
     window.zanveroReadyAt = performance.now();
     $('page').dataset.ready = 'true';

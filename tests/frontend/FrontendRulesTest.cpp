@@ -22,7 +22,10 @@ TEST(DecimalSeparator, LocaleCharacterWhereItHasOneByteElseFallback) {
         {"\xC2\xB7", '\xB7'},       // middle dot, U+00B7
         {"\xD9\xAB", '#'},          // Arabic decimal separator
         {"\xE2\x80\x99", '#'},      // right single quotation mark: Windows-1252 only
-        {"", '#'}, {",,", '#'}, {"\t", '#'}, {"\x7F", '#'}, {"\xB7", '#'}};
+        {"", '#'}, {",,", '#'}, {"\t", '#'}, {"\x7F", '#'}, {"\xB7", '#'},
+        // The edges of the two ranges that have a byte.
+        {" ", ' '}, {"~", '~'}, {"\xC2\x9F", '#'}, {"\xC2\xA0", '\xA0'}, {"\xC3\xBF", '\xFF'},
+        {"\xC4\x80", '#'}};
     for (const auto& [Locale, Expected] : Cases) EXPECT_EQ(DefaultDecimalSeparator(Locale, '#'), Expected) << Locale;
 }
 

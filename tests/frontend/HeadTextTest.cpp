@@ -48,6 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(TTextCase{"CrLf", "<title>t</title>\r\n\t<!-- x -->\r\n", {"<title>t</title>", "\t<!-- x -->"}},
                     TTextCase{"MixedEndsAndEmptyLines", "a\r\n\r\nb\n\nc", {"a", "", "b", "", "c"}},
                     TTextCase{"LoneCrStays", "a\rb\n", {"a\rb"}},
+                    TTextCase{"CrAtTheEndDropped", "a\n\rb\r", {"a", "\rb"}},
                     TTextCase{"ByteOrderMarkDropped", "\xEF\xBB\xBF" "a\r\n", {"a"}},
                     TTextCase{"LongLineKept", std::string(5000, 'l'), {std::string(5000, 'l')}}),
     testsupport::LabelName());

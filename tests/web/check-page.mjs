@@ -1,18 +1,20 @@
 // Drives the built page (build/web/site, scripts/build-web) in Chromium,
-// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk,
-// and compares every download byte for byte with what the native zanvero-cli
-// writes for the same settings: the CSV file, the SQL dump and every page in
-// the ZIP, in both character sets. Also: a file dropped onto the page; the
-// messages for no file, a file too short to be a .cxf file and the fourth
-// export type; the busy caption during a run; an accepted head text reaching
-// the next HTML export; the settings surviving a reload; no request to
-// anything but the page's own files and no console error, opened from disk
-// and from a static web server; an accessibility audit (axe-core, WCAG 2.1
-// A and AA and best practice) at rest, with a file chosen, with the head
-// text editor open and with a message box open. Prints each run's time from
-// navigation to ready and of converting the largest possible file to the
-// HTML pages' ZIP (reported, not checked), and saves a screenshot per run
-// after an export.
+// Firefox and WebKitGTK (engines.mjs says how), opened straight from disk
+// and from a static web server, and compares every download byte for byte
+// with what the native zanvero-cli writes for the same settings: the CSV
+// file, the SQL dump and every page in the ZIP, in both character sets, with
+// all four exclusions and with two pairs of them that tell each from the
+// others. Steps (below) is the scenario: also the page's messages and their
+// icons, dropped files, the busy caption, the head text editor, the settings
+// surviving a reload, the decimal separator of the browser's language (in
+// Chromium also English, then German), every control pressed before the
+// module is ready, no request to anything but the page's own files and no
+// console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
+// best practice) at rest, with a file chosen, with the head text editor open
+// and with a message box open. Prints each run's time from navigation to
+// ready and of converting the largest possible file to the HTML pages' ZIP
+// (reported, not checked), and saves two screenshots per run: after an
+// export (RUN.png) and with an error message (RUN-message.png).
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
@@ -42,10 +44,10 @@ const AuditTags = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
 
 // The browser's language comes from languages (Chromium, Firefox) or from
 // the process locale (WebKitGTK). language: what navigator.language must
-// then say; separator: the decimal separator the page must choose for it,
-// null where the language names no locale ("C", a tag the engines refuse).
+// then say; separator: the decimal separator the page must choose for it
+// ("C" is a tag the engines refuse: their default, English, gives ".").
 const German = { languages: 'de-DE,de', language: 'de-DE', separator: ',' };
-const Refused = { language: 'C', separator: null };
+const Refused = { language: 'C', separator: '.' };
 const Runs = {
   chromium: { engine: 'chromium', ...German, audit: true },
   'chromium-c': { engine: 'chromium', ...Refused, languages: 'C', audit: false },
@@ -121,12 +123,17 @@ async function waitReady(engine) {
 
 const messageOpen = (engine) => engine.run(() => document.getElementById('message').open);
 
-// The open message box's text; closes it with its OK button.
+// The open message box's text and the kind of the icon it shows; closes it
+// with its OK button.
 async function takeMessage(engine) {
   await waitFor('a message', () => messageOpen(engine));
-  const text = await engine.run(() => document.getElementById('message-text').textContent);
+  const message = await engine.run(() => ({
+    text: document.getElementById('message-text').textContent,
+    icon: Array.from(document.querySelectorAll('#message .icon')).filter((icon) => !icon.hidden)
+      .map((icon) => icon.dataset.kind).join(),
+  }));
   await engine.click('message-ok');
-  return text;
+  return message;
 }
 
 async function chooseFile(engine, file) {
@@ -166,15 +173,17 @@ async function dropFiles(engine, names, slow = []) {
 // The page's own messages: for an HTML export that writes no page and for a
 // file that cannot be read; and of two files picked one after the other,
 // the one picked last stays chosen however their reading ends.
-async function pageMessages(engine, check, files) {
+async function pageMessages({ engine, check, files }) {
   await chooseFile(engine, files.unnamed);
-  await engine.click('type-0');
+  await engine.click('type-html');
   await engine.click('export-start');
-  check((await takeMessage(engine)).startsWith('Keine HTML-Seiten erzeugt: '), 'HTML export without a page');
+  const noPages = await takeMessage(engine);
+  check(noPages.text.startsWith('Keine HTML-Seiten erzeugt: ') && noPages.icon === 'information',
+        'HTML export without a page: ' + JSON.stringify(noPages));
 
   await dropFiles(engine, ['unreadable.cxf']);
   const shown = await takeMessage(engine);
-  check(shown === 'unreadable.cxf: A requested file or directory could not be found.',
+  check(shown.text === 'unreadable.cxf: A requested file or directory could not be found.' && shown.icon === 'error',
         'a file that cannot be read: ' + JSON.stringify(shown));
   check(await engine.run(() => document.getElementById('file-summary').textContent) === '',
         'no file chosen after an unreadable one');
@@ -215,9 +224,10 @@ async function download(downloads, name, start) {
   }
 }
 
-// Chooses the export type, starts the export, returns the download.
-async function exportAs(engine, downloads, typeIndex, name, keyboard = false) {
-  await engine.click('type-' + typeIndex);
+// Chooses the export type (html, csv, sql), starts the export, returns the
+// download.
+async function exportAs(engine, downloads, kind, name, keyboard = false) {
+  await engine.click('type-' + kind);
   return download(downloads, name,
                   () => (keyboard ? engine.pressEnter('export-start') : engine.click('export-start')));
 }
@@ -280,54 +290,141 @@ function browserOptions(run, work, proxy) {
 
 // --- the check ---------------------------------------------------------------
 
-async function scenario(run, engine, files) {
-  const check = checker(run);
-  const { work, downloads, site } = files;
-  const siteUrl = pathToFileURL(path.join(site, 'index.html')).href;
-  let audited = 0;
-  const auditIf = async (state) => { if (Runs[run].audit) { await audit(engine, check, state); ++audited; } };
-  // No request to another host and no console error since the last look.
-  const checkQuiet = async (where) => {
-    const foreign = (await engine.takeRequests()).filter((url) => !/^(file|blob|data|about):|^http:\/\/127\.0\.0\.1:/.test(url));
-    check(foreign.length === 0, `requests to other hosts ${where}: ${JSON.stringify(foreign)}`);
-    const errors = await engine.takeErrors();
-    check(errors.length === 0, `console errors ${where}: ${JSON.stringify(errors)}`);
-  };
+// The scenario, one step per row, in order: each step takes the page as the
+// step before left it, and a failed check names its step. ctx holds the run's
+// engine, files and options, check(), and what earlier steps found out.
+const Steps = [
+  ['opening', opening],
+  ['no usable file', noUsableFile],
+  ['dropping', dropping],
+  ['exports with every exclusion', exportsWithEveryExclusion],
+  ['head text', headTextStep],
+  ['settings after a reload', settingsAfterReload],
+  ['page messages', pageMessages],
+  ['largest file', largestFile],
+  ['on a web server', onWebServer],
+  ['language change', languageChange],
+  ['settings of earlier versions', earlierSettings],
+  ['before ready', beforeReady],
+  ['other hosts', otherHosts],
+];
 
-  await engine.goto(siteUrl);
+async function scenario(run, engine, files) {
+  const ctx = { run, engine, files, options: Runs[run], audited: 0, stops: [] };
+  try {
+    for (const [name, step] of Steps) {
+      ctx.check = checker(`${run}: ${name}`);
+      await step(ctx).catch((error) => { throw new Error(`${name}: ${error.message}`); });
+    }
+  } finally {
+    ctx.stops.forEach((stop) => stop());
+  }
+  const ms = (value) => value.toFixed(0) + ' ms';
+  const { timings } = ctx;
+  console.log(`check-web-page: ${run}: ready after ${ms(ctx.readyAt)}; ${ctx.maximalPages}-page ZIP in ` +
+              `${ms(timings.total)} (convert ${ms(timings.convert)}, zip ${ms(timings.zip)}); ` +
+              (ctx.audited ? `${ctx.audited} audits; ` : '') + `screenshots ${path.relative(Root, Output)}/${run}*.png`);
+}
+
+async function auditIf(ctx, state) {
+  if (!ctx.options.audit) return;
+  await audit(ctx.engine, ctx.check, state);
+  ++ctx.audited;
+}
+
+// No request to another host and no console error since the last look.
+async function checkQuiet({ engine, check }, where) {
+  const foreign = (await engine.takeRequests()).filter((url) => !/^(file|blob|data|about):|^http:\/\/127\.0\.0\.1:/.test(url));
+  check(foreign.length === 0, `requests to other hosts ${where}: ${JSON.stringify(foreign)}`);
+  const errors = await engine.takeErrors();
+  check(errors.length === 0, `console errors ${where}: ${JSON.stringify(errors)}`);
+}
+
+// The check boxes by the window's texts, so that a box that hands the
+// module another exclusion than its label says is seen.
+const ExclusionLabels = {
+  'channel-uf': 'Kanäle mit gesetztem UF', 'channel-vpid': 'Kanäle mit VPID = 0',
+  'transponder-uf': 'Transponder mit gesetztem UF', 'satellite-uf': 'Satelliten mit gesetztem UF',
+};
+const exclusionBox = (engine, name) => engine.run((label) => Array.from(document.querySelectorAll('#exclusions label'))
+  .find((element) => element.textContent === label).htmlFor, ExclusionLabels[name]);
+const clickExclusions = async (engine, names) => { for (const name of names) await engine.click(await exclusionBox(engine, name)); };
+const exclusionsShown = async (engine) => {
+  const ids = await Promise.all(Object.keys(ExclusionLabels).map((name) => exclusionBox(engine, name)));
+  return engine.run((ids) => ids.map((id) => document.getElementById(id).checked), ids);
+};
+
+const separatorShown = (engine) => engine.run(() => document.getElementById('decimal-separator').value);
+const summaryShown = (engine) => engine.run(() => document.getElementById('file-summary').textContent);
+
+async function opening(ctx) {
+  const { engine, check, options } = ctx;
+  await engine.goto(pathToFileURL(path.join(ctx.files.site, 'index.html')).href);
   const language = await engine.run(() => navigator.language);
-  check(language === Runs[run].language, 'the browser language: ' + language);
+  check(language === options.language, 'the browser language: ' + language);
   await waitReady(engine);
-  const readyAt = await engine.run(() => window.zanveroReadyAt);
+  ctx.readyAt = await engine.run(() => window.zanveroReadyAt);
   check(await engine.run(() => document.activeElement.id) === 'export-start',
         'the export button has the focus when the page opens');
-  const separator = await engine.run(() => document.getElementById('decimal-separator').value);
-  check(Runs[run].separator === null || separator === Runs[run].separator,
-        `the decimal separator of the browser's language: ${separator}`);
-  await auditIf('at rest');
+  ctx.separator = await separatorShown(engine);
+  check(ctx.separator === options.separator, `the decimal separator of the browser's language: ${ctx.separator}`);
+  // Below 12 px text reads badly, on a phone's screen too.
+  const small = await engine.run(() => Array.from(document.querySelectorAll('body *'))
+    .filter((element) => Array.from(element.childNodes).some((node) => node.nodeType === Node.TEXT_NODE && node.data.trim()))
+    .filter((element) => parseFloat(getComputedStyle(element).fontSize) < 12)
+    .map((element) => element.id || element.tagName));
+  check(small.length === 0, 'text below 12 px: ' + small.join(', '));
+  await auditIf(ctx, 'at rest');
+}
 
-  // No file chosen: the run stops at once, as the window's does.
+// No file chosen: the run stops at once, as the window's does; a file too
+// short: the loader's text in an error box.
+async function noUsableFile(ctx) {
+  const { engine, check, files } = ctx;
   await engine.click('export-start');
   await waitFor('a message', () => messageOpen(engine));
-  await auditIf('message box open');
-  check(await takeMessage(engine) === '.cxf-Datei nicht gefunden.', 'no file: .cxf-Datei nicht gefunden.');
+  await auditIf(ctx, 'message box open');
+  const none = await takeMessage(engine);
+  check(none.text === '.cxf-Datei nicht gefunden.' && none.icon === 'error', 'no file: ' + JSON.stringify(none));
 
-  // A file too short: the loader's text in an error box.
   await chooseFile(engine, files.short);
   const loader = spawnSync(Cli, ['--format', 'csv', '--output', '-', files.short], { encoding: 'utf8' }).stderr.trim();
   const expected = loader.split(files.short + ': ').pop() + '.';
   await engine.click('export-start');
+  await waitFor('a message', () => messageOpen(engine));
+  await engine.screenshot(path.join(Output, ctx.run + '-message.png'));
   const shown = await takeMessage(engine);
-  check(shown === expected, `short file shows the loader's error: ${JSON.stringify(shown)}, loader ${JSON.stringify(loader)}`);
+  check(shown.text === expected && shown.icon === 'error',
+        `short file shows the loader's error: ${JSON.stringify(shown)}, loader ${JSON.stringify(loader)}`);
+}
 
-  // A file dropped onto the page is taken like a chosen one.
+// A file dropped onto the page is taken like a chosen one; a drop without
+// a file (a text, a web address) after it changes nothing.
+async function dropping({ engine, check }) {
   await dropFiles(engine, ['dropped.cxf']);
-  await waitFor('the dropped file', () => engine.run(() => document.getElementById('file-summary').textContent.startsWith('dropped.cxf:')));
+  await waitFor('the dropped file', async () => (await summaryShown(engine)).startsWith('dropped.cxf:'));
+  await engine.run(() => {
+    for (const [type, value] of [['text/plain', 'other.cxf'], ['text/uri-list', 'http://zanvero.invalid/other.cxf']]) {
+      const transfer = new DataTransfer();
+      transfer.setData(type, value);
+      document.getElementById('drop-zone').dispatchEvent(
+        new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }
+  });
+  await delay(300);
+  const summary = await summaryShown(engine);
+  check(summary.startsWith('dropped.cxf:'), 'a drop without a file keeps the dropped one: ' + JSON.stringify(summary));
+}
 
+// Default settings: all four exclusions, Windows-1252 and the language's
+// separator, each export type.
+async function exportsWithEveryExclusion(ctx) {
+  const { engine, check, files } = ctx;
+  const { work, downloads } = files;
   const summary = await chooseFile(engine, files.demo);
   check(['benannte Satelliten', 'Kanäle', 'Pakete'].every((word) => summary.includes(word)),
         'summary of the chosen file: ' + summary);
-  await auditIf('file chosen');
+  await auditIf(ctx, 'file chosen');
   // The button's captions during a run, as the window shows them.
   await engine.run(() => {
     window.captions = [];
@@ -335,98 +432,220 @@ async function scenario(run, engine, files) {
     new MutationObserver(() => window.captions.push(button.textContent))
       .observe(button, { childList: true, subtree: true, characterData: true });
   });
-
-  // Default settings: all four exclusions, Windows-1252 and the language's separator.
   const all = ['--exclude', 'all'];
-  check((await exportAs(engine, downloads, 1, 'settings.csv')).equals(native(work, 'csv', all, separator)), 'CSV download');
-  check((await exportAs(engine, downloads, 2, 'settings.sql', true)).equals(native(work, 'sql', all, separator)),
+  check((await exportAs(engine, downloads, 'csv', 'settings.csv')).equals(native(work, 'csv', all, ctx.separator)),
+        'CSV download');
+  check((await exportAs(engine, downloads, 'sql', 'settings.sql', true)).equals(native(work, 'sql', all, ctx.separator)),
         'SQL download (started with Enter)');
-  let pages = pagesOf(await exportAs(engine, downloads, 0, 'settings-html.zip'));
+  const pages = pagesOf(await exportAs(engine, downloads, 'html', 'settings-html.zip'));
   const captions = await engine.run(() => window.captions);
   check(captions.slice(-2).join() === '..bitte warten..,Exportieren', 'captions during a run: ' + JSON.stringify(captions));
-  check(samePages(pages, native(work, 'html', all, separator)),
+  check(samePages(pages, native(work, 'html', all, ctx.separator)),
         `HTML ZIP: ${Object.keys(pages).length} pages, the same names and bytes as the native pages`);
-  await engine.click('type-3');
+  await engine.click('type-other');
   await engine.click('export-start');
-  check((await takeMessage(engine)).startsWith('Spezielles Ausgabeformat erwünscht? '), 'fourth export type');
+  const other = await takeMessage(engine);
+  check(other.text.startsWith('Spezielles Ausgabeformat erwünscht? ') && other.icon === 'information',
+        'fourth export type: ' + JSON.stringify(other));
+}
 
-  // An accepted head text reaches the next HTML export.
+// The editor shows the built-in head text with its long lines unwrapped; an
+// accepted head text reaches the next HTML export.
+async function headTextStep(ctx) {
+  const { engine, check, files } = ctx;
   await engine.click('html-header');
   await waitFor('the head text editor', () => engine.run(() => document.getElementById('header-editor').open));
   const editorText = await engine.run(() => document.getElementById('header-text').value);
   check(editorText.startsWith('\t\t<title>') && editorText.endsWith('\n') && editorText.split('\n').length > 6,
         'the editor shows the built-in head text, one line per text line');
-  await auditIf('head text editor open');
+  const unwrapped = await engine.run(() => {
+    const area = document.getElementById('header-text');
+    const kept = area.value;
+    area.value = 'x'.repeat(400);
+    const wide = area.scrollWidth > area.clientWidth;
+    area.value = kept;
+    return wide;
+  });
+  check(unwrapped, 'a long line stays one line in the editor');
+  await auditIf(ctx, 'head text editor open');
   const head = fs.readFileSync(files.head, 'utf8');
   await engine.run((value) => { document.getElementById('header-text').value = value; }, head);
   await engine.click('header-ok');
-  pages = pagesOf(await exportAs(engine, downloads, 0, 'settings-html.zip'));
-  check(samePages(pages, native(work, 'html', [...all, '--head-text', files.head], separator)),
+  const pages = pagesOf(await exportAs(engine, files.downloads, 'html', 'settings-html.zip'));
+  check(samePages(pages, native(files.work, 'html', ['--exclude', 'all', '--head-text', files.head], ctx.separator)),
         'HTML ZIP with the accepted head text');
+}
 
-  // Other settings, then a reload: all of them stay. The file stays only
-  // where the browser restores the form (Firefox), and the page then shows it.
-  await engine.click('exclude-channel-vpid');
-  await engine.click('exclude-satellite-uf');
-  await engine.choose('charset', '1');
+// Other settings, then a reload: all of them stay. The file stays only
+// where the browser restores the form (Firefox), and the page then shows it.
+// Two exclusions of the four, one of each pair that could be swapped.
+async function settingsAfterReload(ctx) {
+  const { engine, check, files } = ctx;
+  const { work, downloads } = files;
+  await clickExclusions(engine, ['channel-vpid', 'satellite-uf']);
+  await engine.choose('charset', 'utf-8');
   await engine.choose('decimal-separator', '.');
-  await engine.click('type-1');
+  await engine.click('type-csv');
   await engine.reload();
   await waitReady(engine);
-  const state = await engine.run(() => {
+  const state = [...await exclusionsShown(engine), ...await engine.run(() => {
     const v = (id) => document.getElementById(id);
-    return [v('type-1').checked, v('exclude-channel-uf').checked, v('exclude-channel-vpid').checked,
-            v('exclude-transponder-uf').checked, v('exclude-satellite-uf').checked,
-            v('charset').value, v('decimal-separator').value,
+    return [v('type-csv').checked, v('charset').value, v('decimal-separator').value,
             v('cxf-file').files.length ? v('file-summary').textContent.startsWith('settings.cxf: ')
                                        : v('file-summary').textContent === ''];
-  });
-  check(JSON.stringify(state) === JSON.stringify([true, true, false, true, false, '1', '.', true]),
+  })];
+  check(JSON.stringify(state) === JSON.stringify([true, false, true, false, true, 'utf-8', '.', true]),
         'settings after a reload: ' + JSON.stringify(state));
   await engine.click('html-header');
-  check(await engine.run(() => document.getElementById('header-text').value) === head, 'head text after a reload');
+  check(await engine.run(() => document.getElementById('header-text').value) === fs.readFileSync(files.head, 'utf8'),
+        'head text after a reload');
   await engine.click('header-abort');
   await chooseFile(engine, files.demo);
   const utf8 = ['--exclude', 'channel-uf,transponder-uf', '--charset', 'utf-8'];
-  check((await exportAs(engine, downloads, 1, 'settings.csv')).equals(native(work, 'csv', utf8, '.')),
+  check((await exportAs(engine, downloads, 'csv', 'settings.csv')).equals(native(work, 'csv', utf8, '.')),
         'CSV in UTF-8 with "." after the reload');
-  pages = pagesOf(await exportAs(engine, downloads, 0, 'settings-html.zip'));
+  check((await exportAs(engine, downloads, 'sql', 'settings.sql')).equals(native(work, 'sql', utf8, '.')),
+        'SQL in UTF-8 after the reload');
+  const pages = pagesOf(await exportAs(engine, downloads, 'html', 'settings-html.zip'));
   check(samePages(pages, native(work, 'html', [...utf8, '--head-text', files.head], '.')),
         'HTML ZIP in UTF-8 with "." and the head text after the reload');
   await delay(300);
-  const screenshot = path.join(Output, run + '.png');
-  await engine.screenshot(screenshot);
+  await engine.screenshot(path.join(Output, ctx.run + '.png'));
   check(!(await messageOpen(engine)), 'no message after an HTML export');
-  await checkQuiet('from disk');
-  await pageMessages(engine, check, files);
+  await checkQuiet(ctx, 'from disk');
+}
 
-  // The largest possible file to the HTML pages' ZIP, nothing excluded:
-  // timed, not checked.
+// The largest possible file to the HTML pages' ZIP, nothing excluded:
+// timed, not checked.
+async function largestFile(ctx) {
+  const { engine, files } = ctx;
   await chooseUnfiltered(engine, files.maximal);
-  await engine.choose('charset', '0');
-  const maximalPages = Object.keys(pagesOf(await exportAs(engine, downloads, 0, 'maximal-html.zip'))).length;
-  const timings = await engine.run(() => window.zanveroTimings);
+  await engine.choose('charset', 'windows-1252');
+  ctx.maximalPages = Object.keys(pagesOf(await exportAs(engine, files.downloads, 'html', 'maximal-html.zip'))).length;
+  ctx.timings = await engine.run(() => window.zanveroTimings);
+}
 
-  // The same files from a plain static web server: another origin, so the
-  // settings stored under file:// do not apply.
-  const server = await startServer(site);
-  try {
-    await engine.goto(server.origin + 'index.html');
+// The same files from a plain static web server: another origin, so the
+// settings stored under file:// do not apply. The other two exclusions of
+// the four, for the exports that they act on.
+async function onWebServer(ctx) {
+  const { engine, check, files } = ctx;
+  const server = await startServer(files.site);
+  ctx.stops.push(server.stop);
+  ctx.serverUrl = server.origin + 'index.html';
+  await engine.goto(ctx.serverUrl);
+  await waitReady(engine);
+  check(await separatorShown(engine) === ctx.separator, "the language's separator on the web server's page");
+  await chooseFile(engine, files.demo);
+  await clickExclusions(engine, ['channel-vpid', 'transponder-uf']);
+  const two = ['--exclude', 'channel-uf,satellite-uf'];
+  check((await exportAs(engine, files.downloads, 'csv', 'settings.csv')).equals(native(files.work, 'csv', two, ctx.separator)),
+        'CSV from the page on a web server');
+  check((await exportAs(engine, files.downloads, 'sql', 'settings.sql')).equals(native(files.work, 'sql', two, ctx.separator)),
+        'SQL from the page on a web server');
+  await checkQuiet(ctx, "on the web server's page");
+}
+
+// Opened in English, then in German: each time the language's separator
+// while none was chosen, also after other settings were saved.
+async function languageChange(ctx) {
+  const { engine, check, options } = ctx;
+  if (!engine.can.setLanguage) return;
+  const opened = async (languages) => {
+    await engine.setLanguage(languages);
+    await engine.reload();
     await waitReady(engine);
-    await chooseFile(engine, files.demo);
-    check((await exportAs(engine, downloads, 1, 'settings.csv')).equals(native(work, 'csv', all, separator)),
-          'CSV from the page on a web server');
-    await checkQuiet("on the web server's page");
-  } finally {
-    server.stop();
+    return separatorShown(engine);
+  };
+  check(await opened('en-US,en') === '.', 'English: "."');
+  await engine.click('exclude-channel-vpid');
+  check(await opened('de-DE,de') === ',', 'German after English: ","');
+  await engine.choose('decimal-separator', '.');
+  check(await opened('de-DE,de') === '.', 'a separator picked in German stays');
+  await engine.setLanguage(options.languages);
+  await engine.run(() => localStorage.clear());
+}
+
+// Settings as earlier versions of the page stored them are read: the
+// export type and the character set as numbers, the exclusions as flags,
+// the head text as lines, and a separator other than the language's as
+// chosen.
+async function earlierSettings(ctx) {
+  const { engine, check } = ctx;
+  const other = ctx.separator === ',' ? '.' : ',';
+  await engine.run((separator) => localStorage.setItem('zanvero.settings', JSON.stringify({
+    exportType: 2, exclusions: [false, true, false, true], headLines: ['<title>t</title>', '\t<!-- c -->'],
+    decimalSeparator: separator, charset: 1, htmlTarget: 'zip' })), other);
+  await engine.reload();
+  await waitReady(engine);
+  const state = [...await exclusionsShown(engine), ...await engine.run(() => {
+    const v = (id) => document.getElementById(id);
+    return [v('type-sql').checked, v('charset').value, v('decimal-separator').value];
+  })];
+  check(JSON.stringify(state) === JSON.stringify([false, true, false, true, true, 'utf-8', other]),
+        'settings of an earlier version: ' + JSON.stringify(state));
+  await engine.click('html-header');
+  check(await engine.run(() => document.getElementById('header-text').value) === '<title>t</title>\n\t<!-- c -->\n',
+        'head text lines of an earlier version');
+  await engine.click('header-abort');
+}
+
+// Every control pressed and a file picked and another dropped while the
+// module is held back: nothing fails, what was pressed is kept, and the
+// file dropped last is taken once the page is ready. Where the engine can
+// fail the module's request, the page says that it failed.
+async function beforeReady(ctx) {
+  const { engine, check, files } = ctx;
+  const ModuleScript = 'zanvero-wasm.js';
+  if (engine.can.failRequest) {
+    const release = await engine.openHeld(ctx.serverUrl, ModuleScript);
+    await release({ fail: true });
+    const failure = await takeMessage(engine);
+    check(failure.icon === 'error' && failure.text !== '', 'a module that failed to load: ' + JSON.stringify(failure));
+    await engine.takeErrors();  // the failed request's own
   }
-  // A page of another host is seen, so a request of the page to one would be.
+  const release = await engine.openHeld(ctx.serverUrl, ModuleScript);
+  await waitFor('page.js', () => engine.run(() => typeof window.zanveroTimings === 'object'));
+  // The visible controls: buttons, radios and check boxes as they are
+  // pressed, lists with the first value not chosen.
+  const controls = await engine.run(() => Array.from(document.querySelectorAll('#page button, #page input, #page select'))
+    .filter((control) => control.type !== 'file' && control.getClientRects().length > 0)
+    .map((control) => ({ id: control.id, tag: control.tagName, type: control.type, disabled: control.disabled,
+                         checked: control.checked,
+                         other: control.tagName === 'SELECT' ? Array.from(control.options).find((o) => !o.selected).value : null })));
+  check(controls.filter((control) => control.disabled).map((control) => control.id).join() === 'html-header,export-start',
+        'the controls that need the module wait for it: ' + JSON.stringify(controls.filter((control) => control.disabled)));
+  for (const control of controls) {
+    if (control.tag === 'SELECT') await engine.choose(control.id, control.other);
+    else if (!control.disabled) await engine.click(control.id);
+  }
+  await engine.upload('cxf-file', files.demo);
+  await dropFiles(engine, ['dropped.cxf']);
+  await release({ fail: false });
+  await waitReady(engine);
+  const summary = await summaryShown(engine);
+  check(summary.startsWith('dropped.cxf:') && summary.includes('Kanäle'), 'the file dropped last is taken: ' + summary);
+  await checkQuiet(ctx, 'before ready');
+
+  // What was pressed stays, and is kept for the next visit.
+  const lastRadio = controls.filter((control) => control.type === 'radio').pop().id;
+  const expected = controls.filter((control) => !control.disabled && control.tag !== 'BUTTON')
+    .map((control) => [control.id, control.tag === 'SELECT' ? control.other
+                                   : control.type === 'radio' ? control.id === lastRadio : !control.checked]);
+  const shown = () => engine.run((ids) => ids.map((id) => {
+    const control = document.getElementById(id);
+    return [id, control.tagName === 'SELECT' ? control.value : control.checked];
+  }), expected.map(([id]) => id));
+  check(JSON.stringify(await shown()) === JSON.stringify(expected), 'what was pressed: ' + JSON.stringify(await shown()));
+  await engine.goto(ctx.serverUrl);
+  await waitReady(engine);
+  check(JSON.stringify(await shown()) === JSON.stringify(expected), 'what was pressed, after a reload: ' + JSON.stringify(await shown()));
+}
+
+// A page of another host is seen, so a request of the page to one would be.
+async function otherHosts({ engine, check }) {
   await engine.goto('http://zanvero.invalid/').catch(() => {});
   check((await engine.takeRequests()).includes('http://zanvero.invalid/'), "the check sees the page's requests to other hosts");
-  const ms = (value) => value.toFixed(0) + ' ms';
-  console.log(`check-web-page: ${run}: ready after ${ms(readyAt)}; ${maximalPages}-page ZIP in ${ms(timings.total)} ` +
-              `(convert ${ms(timings.convert)}, zip ${ms(timings.zip)}); ` +
-              (audited ? `${audited} audits; ` : '') + `screenshot ${path.relative(Root, screenshot)}`);
 }
 
 async function measure(run, engine, files, image, count) {
@@ -437,8 +656,8 @@ async function measure(run, engine, files, image, count) {
     await waitReady(engine);
     figures.ready.push(await engine.run(() => window.zanveroReadyAt));
     await chooseUnfiltered(engine, image);
-    for (const [index, key, name] of [[1, 'csv', stem + '.csv'], [2, 'sql', stem + '.sql'], [0, 'html', stem + '-html.zip']]) {
-      await exportAs(engine, files.downloads, index, name);
+    for (const [key, name] of [['csv', stem + '.csv'], ['sql', stem + '.sql'], ['html', stem + '-html.zip']]) {
+      await exportAs(engine, files.downloads, key, name);
       const timings = await engine.run(() => window.zanveroTimings);
       figures[key].push(timings.total);
       if (key === 'html') {

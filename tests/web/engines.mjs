@@ -18,6 +18,13 @@
 //                                                each navigation (WebKitWebDriver has no logs: an
 //                                                error while the page starts shows as a page that
 //                                                never gets ready)
+//             holding a request back (openHeld)  can (what the scenario skips elsewhere)
+//   chromium  request interception (CDP)         failRequest, setLanguage (accepted languages, CDP)
+//   firefox   request interception (BiDi), over  failRequest
+//             http only
+//   webkit    none: the page's test switch
+//             "?hold-module", which the page
+//             honours only under WebDriver
 // Every engine sends whatever goes to another host than this machine to the
 // check's proxy, which answers none: nothing leaves the machine. The page's
 // requests are those that Chromium and Firefox report for the page (the
@@ -81,6 +88,7 @@ class PuppeteerEngine {
     this.browser = browser;
     this.page = page;
     this.firefox = firefox;
+    this.can = { failRequest: true, setLanguage: !firefox };
     this.sent = [];
     this.errors = [];
     page.on('request', (request) => this.sent.push(request.url()));
@@ -106,6 +114,38 @@ class PuppeteerEngine {
   async choose(id, value) { await this.page.select('#' + id, value); }
   async upload(id, file) { await (await this.page.$('#' + id)).uploadFile(file); }
   screenshot(file) { return this.page.screenshot({ path: file }); }
+  // Opens url with the request for the file named file held back; resolves
+  // once the page has asked for it, to release({fail}), which lets the
+  // request go on or fail it.
+  async openHeld(url, file) {
+    const held = [];
+    let releasing = false;
+    const hold = (request) => {
+      if (!releasing && new URL(request.url()).pathname.endsWith('/' + file)) held.push(request);
+      else request.continue();
+    };
+    // A script from the cache would not be asked for.
+    await this.page.setCacheEnabled(false);
+    await this.page.setRequestInterception(true);
+    this.page.on('request', hold);
+    const opened = this.page.goto(url).catch(() => {});
+    await within(30000, (async () => { while (held.length === 0) await new Promise((resolve) => setTimeout(resolve, 20)); })(),
+                 'the request for ' + file);
+    return async ({ fail }) => {
+      releasing = true;
+      for (const request of held) await (fail ? request.abort() : request.continue());
+      await opened;
+      this.page.off('request', hold);
+      await this.page.setRequestInterception(false);
+      await this.page.setCacheEnabled(true);
+    };
+  }
+  // The browser's accepted languages, and so navigator.language, for the
+  // pages opened next (Chromium).
+  async setLanguage(languages) {
+    this.session ??= await this.page.createCDPSession();
+    await this.session.send('Network.setUserAgentOverride', { userAgent: await this.browser.userAgent(), acceptLanguage: languages });
+  }
   // The page's requests and console errors since the last call.
   takeRequests() { return this.sent.splice(0); }
   takeErrors() { return this.errors.splice(0); }
@@ -177,6 +217,7 @@ class WebKitEngine {
     this.server = server;
     this.driver = driver;
     this.proxy = proxy;
+    this.can = { failRequest: false, setLanguage: false };
     this.errors = [];
   }
 
@@ -209,6 +250,13 @@ class WebKitEngine {
     await this.keepErrors();
     await this.driver.navigate().refresh();
     await this.hookErrors();
+  }
+
+  // The driver holds no request back: the page waits with its module for
+  // zanveroReleaseModule() where its address asks it to (page.js).
+  async openHeld(url) {
+    await this.goto(url + (url.includes('?') ? '&' : '?') + 'hold-module');
+    return async () => this.run(() => window.zanveroReleaseModule());
   }
 
   run(fn, ...args) { return this.driver.executeScript(fn, ...args); }
