@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CxfFileUnit.h"
+#include "CxfHTMLExporterUnit.h"
 
 // Texts of the run (UTF-8).
 inline const std::string CxfFileNotFoundText = ".cxf-Datei nicht gefunden.";
@@ -60,13 +61,10 @@ class IExportBackend {
 public:
     virtual ~IExportBackend() = default;
     virtual std::unique_ptr<TCxfFile> Load(const std::string& FileName) = 0;
-    virtual void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) = 0;
+    // The pages and their overview; what became of the overview.
+    virtual TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) = 0;
     virtual void ExportCSV(const TExportOptions& Options) = 0;
     virtual void ExportSQL(const TExportOptions& Options) = 0;
-    // Whether the last ExportHTML left an index.html alone that is not
-    // Zanvero's overview (TOverviewResult::ForeignKept). A backend whose
-    // pages go into a sink that starts empty never finds one.
-    virtual bool KeptForeignOverview() const { return false; }
 };
 
 // The real core: each export creates its exporter, calls Export once and
@@ -75,14 +73,12 @@ class TCoreExportBackend final : public IExportBackend {
 public:
     explicit TCoreExportBackend(char DecimalSeparator) : FDecimalSeparator(DecimalSeparator) {}
     std::unique_ptr<TCxfFile> Load(const std::string& FileName) override;
-    void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override;
+    TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override;
     void ExportCSV(const TExportOptions& Options) override;
     void ExportSQL(const TExportOptions& Options) override;
-    bool KeptForeignOverview() const override { return FKeptForeignOverview; }
 
 private:
     char FDecimalSeparator;
-    bool FKeptForeignOverview = false;
 };
 
 // One run. Errors of the loader and the exporters are not caught here; the

@@ -59,9 +59,10 @@ public:
         if (FailLoad) throw EInOutError("File not found", 2);
         return std::make_unique<TCxfFile>(FileName, '.');
     }
-    void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
+    TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
         HeadTextSeen = &HeadText;
         Record("ExportHTML", Options);
+        return TOverviewResult::Written;
     }
     void ExportCSV(const TExportOptions& Options) override { Record("ExportCSV", Options); }
     void ExportSQL(const TExportOptions& Options) override { Record("ExportSQL", Options); }
