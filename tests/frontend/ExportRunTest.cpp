@@ -62,13 +62,14 @@ public:
     TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
         HeadTextSeen = &HeadText;
         Record("ExportHTML", Options);
-        return TOverviewResult::Written;
+        return Overview;
     }
     void ExportCSV(const TExportOptions& Options) override { Record("ExportCSV", Options); }
     void ExportSQL(const TExportOptions& Options) override { Record("ExportSQL", Options); }
 
     TFakeHost& Host;
     bool FailLoad = false, FailExport = false, DatabaseLoaded = false;
+    TOverviewResult Overview = TOverviewResult::Written;
     TExportOptions Seen;
     const std::vector<std::string>* HeadTextSeen = nullptr;
 
@@ -86,14 +87,6 @@ protected:
     ExportRunTest() {
         Host.FileName = testsupport::CxfImageBuilder().WriteTo(Dir / "in.cxf").string();
         Host.ExportPath = (Dir / "out" / "html" / "").string();
-    }
-    // A .cxf file with one satellite's pages.
-    void ChooseFileWithPages() {
-        testsupport::CxfImageBuilder()
-            .Satellite(0, {"Astra 19.2E", 192})
-            .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
-            .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
-            .WriteTo(Host.FileName);
     }
     testsupport::TempDir Dir;
     TFakeHost Host;
@@ -115,6 +108,7 @@ struct TBranchCase {
     int ExportType;
     std::optional<std::string> DialogAnswer;  // below the temp dir
     Log Steps;                                // between loading and the caption coming back
+    TOverviewResult Overview = TOverviewResult::Written;  // of an HTML export
 };
 
 void PrintTo(const TBranchCase& Case, std::ostream* Out) { *Out << Case.Name; }
@@ -124,6 +118,7 @@ class ExportBranch : public ExportRunTest, public testing::WithParamInterface<TB
 TEST_P(ExportBranch, StepsInOrder) {
     const TBranchCase& Case = GetParam();
     Host.ExportType = Case.ExportType;
+    Backend.Overview = Case.Overview;
     if (Case.DialogAnswer) Host.DialogAnswer = (Dir / *Case.DialogAnswer).string();
 
     RunExport(Host, Backend);
@@ -147,6 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
     Types, ExportBranch,
     testing::Values(
         TBranchCase{"Html", etHTML, std::nullopt, {"ExportHTML"}},
+        TBranchCase{"HtmlBesideAForeignIndex", etHTML, std::nullopt,
+                    {"ExportHTML", "Information " + ForeignOverviewKeptText}, TOverviewResult::ForeignKept},
         TBranchCase{"Csv", etCSV, "Listen/sender.csv", {"Dialog CSV", "InitialDir CSV $D/Listen", "ExportCSV"}},
         TBranchCase{"CsvCancelled", etCSV, std::nullopt, {"Dialog CSV"}},
         TBranchCase{"Sql", etSQL, "dump.sql", {"Dialog SQL", "InitialDir SQL $D", "ExportSQL"}},
@@ -185,7 +182,11 @@ TEST_F(ExportRunTest, FailuresEndTheRunWithTheCaptionRestored) {
 }
 
 TEST_F(ExportRunTest, PagesGoInsideADirectoryGivenWithoutFinalSeparator) {
-    ChooseFileWithPages();
+    testsupport::CxfImageBuilder()
+        .Satellite(0, {"Astra 19.2E", 192})
+        .Transponder(0, {11494, 22000, 0, 0, 1, 1101})
+        .Channel(0, {"Das Erste", 0, 101, 102, 101, 104, 28106})
+        .WriteTo(Host.FileName);
     Host.ExportPath = (Dir / "lists" / "c").string();
     TCoreExportBackend Core('.');
     RunExport(Host, Core);
@@ -194,20 +195,6 @@ TEST_F(ExportRunTest, PagesGoInsideADirectoryGivenWithoutFinalSeparator) {
     for (const auto& Entry : fs::directory_iterator(Dir / "lists")) Names.insert(Entry.path().filename().string());
     EXPECT_EQ(Names, std::set<std::string>{"c"});
     EXPECT_TRUE(fs::exists(Dir / "lists" / "c" / "Astra_19_2E_(BY_NAME).html"));
-}
-
-TEST_F(ExportRunTest, ForeignIndexIsKeptAndReported) {
-    ChooseFileWithPages();
-    const fs::path Index = fs::path(Host.ExportPath) / "index.html";
-    fs::create_directories(Index.parent_path());
-    testsupport::WriteFileBytes(Index, "<html>mine</html>");
-    TCoreExportBackend Core('.');
-    RunExport(Host, Core);
-
-    EXPECT_EQ(Host.Steps,
-              (Log{"Caption ..bitte warten..", "Information " + ForeignOverviewKeptText, "Caption &Exportieren"}));
-    EXPECT_EQ(testsupport::ReadFileBytes(Index), "<html>mine</html>");
-    EXPECT_TRUE(fs::exists(Index.parent_path() / "Astra_19_2E_(BY_NAME).html"));
 }
 
 TEST_F(ExportRunTest, EmptyExportDirectoryFailsBeforeAnythingElse) {
