@@ -105,7 +105,8 @@ std::unique_ptr<TCxfFile> TCoreExportBackend::Load(const std::string& FileName) 
     return std::make_unique<TCxfFile>(FileName, FDecimalSeparator);
 }
 
-TOverviewResult TCoreExportBackend::ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
+TOverviewResult TCoreExportBackend::ExportHTML(const TExportOptions& Options,
+                                               const std::vector<std::string>& HeadText) {
     TCxfHTMLExporter Exporter;
     return Exporter.Export(Options, HeadText);
 }

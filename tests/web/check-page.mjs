@@ -4,9 +4,11 @@
 // with what the native zanvero-cli writes for the same settings: the CSV
 // file, the SQL dump and every page in the ZIP, in both character sets, with
 // all four exclusions and with two pairs of them that tell each from the
-// others. Steps (below) is the scenario: also the page's messages and their
-// icons, dropped files, the busy caption, the head text editor, the settings
-// surviving a reload, the decimal separator of the browser's language (in
+// others. Steps (below) is the scenario: also the pages written into a
+// folder (one in memory) over a start page of the user's own and over an
+// earlier overview, the page's messages and their icons, dropped files,
+// the busy caption, the head text editor, the settings surviving a reload,
+// the decimal separator of the browser's language (in
 // Chromium also English, then German), every control pressed before the
 // module is ready, no request to anything but the page's own files and no
 // console error, and an accessibility audit (axe-core, WCAG 2.1 A and AA and
@@ -496,7 +498,7 @@ async function intoAFolder(ctx) {
                                                           ([name, bytes]) => [name, new TextDecoder().decode(bytes)])));
   };
   // The files' names and texts, in the order of their names.
-  const listed = (pages) => JSON.stringify(Object.entries(pages).map(([name, bytes]) => [name, bytes.toString()]).sort());
+  const listed = (pages) => JSON.stringify(Object.entries(pages).map(([name, bytes]) => [name, String(bytes)]).sort());
 
   const kept = await written(mine);
   const shown = await takeMessage(engine);
