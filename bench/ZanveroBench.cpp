@@ -25,6 +25,7 @@ using Files = std::vector<std::pair<std::string, std::string>>;  // name, bytes
 class DiscardSink final : public TOutputSink {
 public:
     void Write(const std::string&, std::string_view Bytes) override { benchmark::DoNotOptimize(Bytes.data()); }
+    TFoundFile Find(const std::string&, std::size_t) const override { return {}; }
 };
 
 // Writes the finished bytes the way the floor does, to tell the cost of the
@@ -39,6 +40,7 @@ public:
         ::close(Fd);
         ::rename(Temp.c_str(), FileName.c_str());
     }
+    TFoundFile Find(const std::string&, std::size_t) const override { return {}; }
 };
 
 const std::vector<std::uint8_t>& Image() {

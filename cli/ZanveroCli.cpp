@@ -25,6 +25,7 @@
 #include "CxfHTMLExporterUnit.h"
 #include "CxfSQLExporterUnit.h"
 #include "DirectoriesUnit.h"
+#include "ExportRunUnit.h"
 #include "FrontendRulesUnit.h"
 #include "HeadTextUnit.h"
 #include "Utf8Unit.h"
@@ -58,8 +59,8 @@ struct TValueOption {
 
 const TValueOption ValueOptions[] = {
     {"format", "html|csv|sql", "Output format: html, csv or sql."},
-    {"output", "PATH", "html: the directory for the pages (created when missing); csv, sql: the file, - for standard "
-                       "output."},
+    {"output", "PATH", "html: the directory for the pages and their overview index.html (created when missing); "
+                       "csv, sql: the file, - for standard output."},
     {"exclude", "LIST", "Comma-separated: " + ExclusionNamesText() + ". Default: nothing is excluded."},
     {"decimal-separator", "C", "The decimal separator of the satellite positions in CSV and HTML. Default: the "
                                "locale's."},
@@ -335,7 +336,8 @@ void Convert(TRequest& Request) {
         case TFormat::Html:
             MakeDirectory(Request.Output);
             Request.Options.ExportDirectory = WithFinalSeparator(Request.Output);
-            TCxfHTMLExporter(Sink).Export(Request.Options, HeadText);
+            if (TCxfHTMLExporter(Sink).Export(Request.Options, HeadText) == TOverviewResult::ForeignKept)
+                Print(stderr, std::string(ProgramName) + ": warning: " + ForeignOverviewKeptText + "\n");
             break;
         case TFormat::Csv:
             Request.Options.FileName = Request.Output;

@@ -9,7 +9,8 @@
 //               [--exclude LIST] [--decimal-separator C]
 //               [--charset windows-1252|utf-8] [--literal-names] NEW.cxf
 //
-// Exit status: 0 done, 1 the input could not be loaded or the output not
+// Exit status: 0 done (an index.html that is not Zanvero's overview is left
+// alone with a warning), 1 the input could not be loaded or the output not
 // written, 2 the command line was wrong.
 #pragma once
 

@@ -42,11 +42,25 @@ private:
     std::size_t FSize = 0;
 };
 
+// What lies under a file name before an export writes there.
+struct TFoundFile {
+    enum TKind {
+        Nothing,  // no entry of that name
+        File,     // a file that could be read
+        Other,    // a directory, a device, a broken link, a file that cannot be read
+    };
+    TKind Kind = Nothing;
+    std::string Start;  // a File's first bytes, as many as were asked for
+};
+
 class TOutputSink {
 public:
     virtual ~TOutputSink() = default;
     // Stores the complete content of one output file.
     virtual void Write(const std::string& FileName, std::string_view Bytes) = 0;
+    // What lies under FileName now; of a file, its first Limit bytes (all of
+    // a shorter one). Only looks: nothing is opened for writing or changed.
+    virtual TFoundFile Find(const std::string& FileName, std::size_t Limit) const = 0;
 };
 
 // Replaces the target in one step: the bytes go into a temporary file beside
@@ -56,6 +70,8 @@ public:
 class TFileReplacingSink final : public TOutputSink {
 public:
     void Write(const std::string& FileName, std::string_view Bytes) override;
+    // A link is followed; a device or pipe is Other and is never opened.
+    TFoundFile Find(const std::string& FileName, std::size_t Limit) const override;
 };
 
 // Writes the bytes to an open file descriptor (standard output, say) and
@@ -64,6 +80,8 @@ class TDescriptorSink final : public TOutputSink {
 public:
     explicit TDescriptorSink(int Descriptor) : FDescriptor(Descriptor) {}
     void Write(const std::string& FileName, std::string_view Bytes) override;
+    // Names lead nowhere here: Nothing.
+    TFoundFile Find(const std::string& FileName, std::size_t Limit) const override;
 
 private:
     int FDescriptor;
@@ -75,6 +93,8 @@ private:
 class TMemorySink final : public TOutputSink {
 public:
     void Write(const std::string& FileName, std::string_view Bytes) override;
+    // The last file handed over under that name, or Nothing.
+    TFoundFile Find(const std::string& FileName, std::size_t Limit) const override;
     std::vector<std::string> Names() const;
 
     std::vector<std::pair<std::string, std::string>> Files;  // name, content

@@ -23,6 +23,11 @@ constexpr std::string_view Prologue =
     "\t\t<meta name=\"author\" content=\"Morvane (https://www.morvane.example)\" />\r\n"
     "\t\t<meta name=\"generator\" content=\"Zanvero-Converter by Morvane (https://www.morvane.example)\" />";
 
+// What sets the overview apart from every other page, right after the
+// prologue, before the user's head text.
+constexpr std::string_view OverviewMarkerLine = "\t\t<meta name=\"zanvero\" content=\"overview\" />";
+constexpr std::string_view OverviewMarker = OverviewMarkerLine.substr(2);
+
 constexpr std::string_view BodyOpening =
     "\t</head>\r\n\t<body>\r\n\t\t<table cellpadding=\"0\" cellspacing=\"0\" align=\"center\">";
 
@@ -66,6 +71,18 @@ constexpr TSortHeader FrequencyHeader{BY_FREQUENCY, "<th style=\"color: #cc0000;
 constexpr TSortHeader PackageHeader{BY_PACKAGE, "<th style=\"color: #cc0000;\">Anbieter</th>",
                                     "\">Anbieter</a></th>"};
 
+// The overview's rows: a satellite, its position, the channels on its pages
+// and a link to each of them, in the order they are written.
+constexpr std::string_view OverviewHeaderRow =
+    "\t\t\t<tr><th>Satellit</th><th>Pos.</th><th>Kan&auml;le</th><th colspan=\"3\">Kanalliste sortiert nach</th></tr>";
+struct TOverviewLink {
+    int SortOrder;
+    std::string_view Text;
+};
+constexpr TOverviewLink OverviewLinks[] = {{BY_NAME, "Kanal"}, {BY_FREQUENCY, "Frequenz"}, {BY_PACKAGE, "Anbieter"}};
+// Three links and the name and position cells, escaped.
+constexpr std::size_t TypicalOverviewRowSize = 512;
+
 void AppendNumber(std::string& Out, unsigned Value) {
     char Digits[12];
     const auto End = std::to_chars(Digits, Digits + sizeof Digits, Value).ptr;
@@ -84,15 +101,19 @@ void AppendEscapedCell(std::string& Out, std::string_view CellStart, std::string
     Out.append(CellEnd);
 }
 
-void AppendSortHeader(std::string& Out, const TSortHeader& Header, int PageOrder, std::string_view PagePrefix) {
+// The name of a satellite's page of one sort order, without its directory;
+// the links between pages and from the overview take the same names.
+std::string PageName(const TSatellite& Satellite, int SortOrder) {
+    return std::string(Satellite.SanitisedName) + "_(" + SortOrderNames[static_cast<std::size_t>(SortOrder)] + ").html";
+}
+
+void AppendSortHeader(std::string& Out, const TSortHeader& Header, int PageOrder, const TSatellite& Satellite) {
     if (Header.SortOrder == PageOrder) {
         Out.append(Header.RedCell);
         return;
     }
     Out.append("<th><a href=\"");
-    Out.append(PagePrefix);
-    Out.append(SortOrderNames[static_cast<std::size_t>(Header.SortOrder)]);
-    Out.append(").html");
+    Out.append(PageName(Satellite, Header.SortOrder));
     Out.append(Header.LinkEnd);
 }
 
@@ -117,6 +138,25 @@ void AppendRow(std::string& Row, const TChannel& Channel, const TSatellite& Sate
     AppendNumberCell(Row, Channel.ServiceID);
     Row.append(RowEnd);
 }
+
+void AppendOverviewRow(std::string& Row, const TSatellite& Satellite, TCharset Charset) {
+    Row.append(PlainRowStart);
+    AppendEscapedCell(Row, LeftCellStart, Satellite.Name, Charset);
+    AppendEscapedCell(Row, PlainCellStart, Satellite.PositionText, Charset);
+    AppendNumberCell(Row, static_cast<unsigned>(Satellite.Channels.size()));
+    for (const TOverviewLink& Link : OverviewLinks) {
+        Row.append("<td class=\"c\"><a href=\"");
+        Row.append(PageName(Satellite, Link.SortOrder));
+        Row.append("\">");
+        Row.append(Link.Text);
+        Row.append("</a></td>");
+    }
+    Row.append(RowEnd);
+}
+
+// A satellite gets its pages when it has a name to give them and keeps a
+// channel: a page without rows is never saved.
+bool HasPages(const TSatellite& Satellite) { return !Satellite.Name.empty() && !Satellite.Channels.empty(); }
 
 TCxfFile& DatabaseOf(const TExportOptions& Options) {
     if (Options.CxfFile == nullptr || !*Options.CxfFile)
@@ -156,7 +196,18 @@ const std::string DefaultHtmlHeadText =
     "\t\t//-->\r\n"
     "\t\t</style>";
 
-void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
+bool MayReplaceOverview(const TFoundFile& Found) {
+    switch (Found.Kind) {
+        case TFoundFile::Nothing: return true;
+        case TFoundFile::File:
+            return std::string_view(Found.Start).substr(0, OverviewProbeSize).find(OverviewMarker) !=
+                   std::string_view::npos;
+        case TFoundFile::Other: break;
+    }
+    return false;
+}
+
+TOverviewResult TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
     TCxfFile& Database = DatabaseOf(Options);
     const auto& Packages = Database.Packages();
 
@@ -183,48 +234,81 @@ void TCxfHTMLExporter::Export(const TExportOptions& Options, const std::vector<s
 
     const int SatelliteTotal = static_cast<int>(Database.Satellites().size());
     for (int SatIndex = 0; SatIndex < SatelliteTotal; ++SatIndex) {
-        if (Database.GetSatellite(SatIndex).Name.empty()) continue;
+        if (!HasPages(Database.GetSatellite(SatIndex))) continue;
         for (const int SortOrder : {BY_NAME, BY_FREQUENCY, BY_PACKAGE})
             WriteSatellitePage(Options, HeadText, SortOrder, SatIndex);
     }
+    return WriteOverview(Options, HeadText);
+}
+
+void TCxfHTMLExporter::StartPage(const std::vector<std::string>& HeadText, std::string_view Marker,
+                                 std::size_t BodySize) {
+    // Size the page up front so that appending never moves it.
+    std::size_t Size = Prologue.size() + Marker.size() + BodyOpening.size() + Closing.size() + 4 * LineEnd.size();
+    for (const std::string& Line : HeadText) Size += Line.size() + LineEnd.size();
+    FPage.clear();
+    FPage.reserve(Size + BodySize);
+    FPage.append(Prologue).append(LineEnd);
+    if (!Marker.empty()) FPage.append(Marker).append(LineEnd);
+    for (const std::string& Line : HeadText) FPage.append(Line).append(LineEnd);
+    FPage.append(BodyOpening).append(LineEnd);
+}
+
+TOverviewResult TCxfHTMLExporter::WriteOverview(const TExportOptions& Options,
+                                                const std::vector<std::string>& HeadText) {
+    const TCxfFile& Database = DatabaseOf(Options);
+    const auto& Satellites = Database.Satellites();
+    // A satellite's pages are there unless a later satellite's took their names.
+    std::vector<const TSatellite*> Listed;
+    for (auto Satellite = Satellites.begin(); Satellite != Satellites.end(); ++Satellite) {
+        const auto SameNames = [Satellite](const TSatellite* Later) {
+            return HasPages(*Later) && Later->SanitisedName == (*Satellite)->SanitisedName;
+        };
+        if (HasPages(**Satellite) && std::none_of(Satellite + 1, Satellites.end(), SameNames))
+            Listed.push_back(*Satellite);
+    }
+    if (Listed.empty()) return TOverviewResult::NoPages;
+
+    const std::string FileName = Options.ExportDirectory + OverviewFileName;
+    if (!MayReplaceOverview(FSink.Find(FileName, OverviewProbeSize))) return TOverviewResult::ForeignKept;
+
+    const std::size_t RowsSize = OverviewHeaderRow.size() + Listed.size() * (TypicalOverviewRowSize + LineEnd.size());
+    StartPage(HeadText, OverviewMarkerLine, RowsSize);
+    FPage.append(OverviewHeaderRow).append(LineEnd);
+    for (const TSatellite* Satellite : Listed) {
+        AppendOverviewRow(FPage, *Satellite, Database.Charset());
+        FPage.append(LineEnd);
+    }
+    FPage.append(Closing).append(LineEnd);
+    FSink.Write(FileName, FPage);
+    return TOverviewResult::Written;
 }
 
 void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const std::vector<std::string>& HeadText,
                                           int SortOrder, int SatIndex) {
     TCxfFile& Database = DatabaseOf(Options);
     const TSatellite& Satellite = Database.GetSatellite(SatIndex);
-    // A page without rows is never saved; nothing else would come of it.
-    if (Satellite.Channels.empty()) return;
-
-    const std::string PagePrefix = std::string(Satellite.SanitisedName) + "_(";
 
     std::string HeaderRow = "\t\t\t<tr>";
-    AppendSortHeader(HeaderRow, NameHeader, SortOrder, PagePrefix);
-    AppendSortHeader(HeaderRow, PackageHeader, SortOrder, PagePrefix);
+    AppendSortHeader(HeaderRow, NameHeader, SortOrder, Satellite);
+    AppendSortHeader(HeaderRow, PackageHeader, SortOrder, Satellite);
     HeaderRow.append("<th>Satellit</th><th>Pos.</th>");
-    AppendSortHeader(HeaderRow, FrequencyHeader, SortOrder, PagePrefix);
+    AppendSortHeader(HeaderRow, FrequencyHeader, SortOrder, Satellite);
     HeaderRow.append("<th>Pol.</th><th>Symb.</th><th>VPID</th><th>APID</th><th>PCRPID</th><th>SID</th></tr>");
 
     Database.SortSatelliteChannels(SatIndex, SortOrder);
     const auto& Channels = Satellite.Channels;
 
-    // Size the page up front so that appending never moves it.
-    std::size_t Size = Prologue.size() + BodyOpening.size() + CreditsRow.size() + Closing.size() + 4 * LineEnd.size();
-    for (const std::string& Line : HeadText) Size += Line.size() + LineEnd.size();
-    Size += (Channels.size() / RowsPerHeader + 1) * (HeaderRow.size() + LineEnd.size());
-    for (const TChannel* Channel : Channels) Size += FRowSpans[Channel->Number].Size + LineEnd.size();
+    std::size_t BodySize = CreditsRow.size() + LineEnd.size();
+    BodySize += (Channels.size() / RowsPerHeader + 1) * (HeaderRow.size() + LineEnd.size());
+    for (const TChannel* Channel : Channels) BodySize += FRowSpans[Channel->Number].Size + LineEnd.size();
+    StartPage(HeadText, {}, BodySize);
 
     std::string& Page = FPage;
-    Page.clear();
-    Page.reserve(Size);
     auto AddEntry = [&Page](std::string_view Entry) {
         Page.append(Entry);
         Page.append(LineEnd);
     };
-
-    AddEntry(Prologue);
-    for (const std::string& Line : HeadText) AddEntry(Line);
-    AddEntry(BodyOpening);
     for (std::size_t i = 0; i < Channels.size(); ++i) {
         if (i % RowsPerHeader == 0) AddEntry(HeaderRow);
         const TRowSpan& Row = FRowSpans[Channels[i]->Number];
@@ -233,8 +317,7 @@ void TCxfHTMLExporter::WriteSatellitePage(const TExportOptions& Options, const s
     if (Channels.size() > CreditsThreshold) AddEntry(CreditsRow);
     AddEntry(Closing);
 
-    FSink.Write(Options.ExportDirectory + PagePrefix + SortOrderNames[static_cast<std::size_t>(SortOrder)] + ").html",
-                Page);
+    FSink.Write(Options.ExportDirectory + PageName(Satellite, SortOrder), Page);
 }
 
 std::string WithFinalSeparator(std::string Directory) {

@@ -3,6 +3,7 @@
 #include "FileModeUnit.h"
 #include "FileSpliceUnit.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -107,6 +108,33 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
         ::unlink(Temp.c_str());
         FailCreate(FileName, Error);
     }
+}
+
+TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Limit) const {
+    struct stat Entry {};
+    if (::lstat(FileName.c_str(), &Entry) != 0) return {errno == ENOENT ? TFoundFile::Nothing : TFoundFile::Other, {}};
+    // Only a regular file is opened: reading a pipe could wait for ever,
+    // opening a device could act on it.
+    if (S_ISLNK(Entry.st_mode) && ::stat(FileName.c_str(), &Entry) != 0) return {TFoundFile::Other, {}};
+    if (!S_ISREG(Entry.st_mode)) return {TFoundFile::Other, {}};
+    const int Fd = ::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (Fd < 0) return {TFoundFile::Other, {}};
+    // The entry may have changed since it was looked at.
+    bool Read = ::fstat(Fd, &Entry) == 0 && S_ISREG(Entry.st_mode);
+    const std::size_t Wanted = Read ? std::min(Limit, static_cast<std::size_t>(Entry.st_size)) : 0;
+    TFoundFile Found{TFoundFile::File, std::string(Wanted, '\0')};
+    std::size_t Done = 0;
+    while (Read && Done < Found.Start.size()) {
+        const ssize_t N = ::read(Fd, Found.Start.data() + Done, Found.Start.size() - Done);
+        if (N < 0 && errno == EINTR) continue;
+        if (N < 0) Read = false;
+        if (N <= 0) break;
+        Done += static_cast<std::size_t>(N);
+    }
+    ::close(Fd);
+    if (!Read) return {TFoundFile::Other, {}};
+    Found.Start.resize(Done);
+    return Found;
 }
 
 void TDescriptorSink::Write(const std::string&, std::string_view Bytes) {

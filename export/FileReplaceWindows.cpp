@@ -113,6 +113,41 @@ void TFileReplacingSink::Write(const std::string& FileName, std::string_view Byt
     }
 }
 
+TFoundFile TFileReplacingSink::Find(const std::string& FileName, std::size_t Limit) const {
+    const std::optional<std::wstring> Wide = WideFromUtf8(FileName);
+    // Such a name holds nothing; writing to it reports why.
+    if (!Wide || Wide->empty()) return {};
+    const std::wstring Target = FullPathName(*Wide);
+    if (IsDevice(Target)) return {TFoundFile::Other, {}};
+    const DWORD Attributes = ::GetFileAttributesW(Target.c_str());
+    if (Attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD Error = ::GetLastError();
+        const bool Missing = Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND;
+        return {Missing ? TFoundFile::Nothing : TFoundFile::Other, {}};
+    }
+    if ((Attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return {TFoundFile::Other, {}};
+    constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    const HANDLE File =
+        ::CreateFileW(Target.c_str(), GENERIC_READ, ShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (File == INVALID_HANDLE_VALUE) return {TFoundFile::Other, {}};
+    LARGE_INTEGER Size{};
+    bool Read = ::GetFileSizeEx(File, &Size) != 0;
+    const auto Wanted = Read ? std::min<unsigned long long>(Limit, static_cast<unsigned long long>(Size.QuadPart)) : 0;
+    TFoundFile Found{TFoundFile::File, std::string(static_cast<std::size_t>(Wanted), '\0')};
+    std::size_t Done = 0;
+    while (Read && Done < Found.Start.size()) {
+        const DWORD Chunk = static_cast<DWORD>(std::min<std::size_t>(Found.Start.size() - Done, 1u << 30));
+        DWORD Got = 0;
+        if (!::ReadFile(File, Found.Start.data() + Done, Chunk, &Got, nullptr)) Read = false;
+        if (!Read || Got == 0) break;
+        Done += Got;
+    }
+    ::CloseHandle(File);
+    if (!Read) return {TFoundFile::Other, {}};
+    Found.Start.resize(Done);
+    return Found;
+}
+
 void TDescriptorSink::Write(const std::string&, std::string_view Bytes) {
     // The bytes go out as they are: no CR before every LF.
     ::_setmode(FDescriptor, _O_BINARY);

@@ -81,7 +81,8 @@ void RunExport(IExportHost& Host, IExportBackend& Backend) {
                 // The label keeps the user's text; the exporter needs the
                 // final separator, which a hand-edited setting may lack.
                 Options->ExportDirectory = WithFinalSeparator(Host.ExportPathText());
-                Backend.ExportHTML(*Options, Host.HeadTextLines());
+                if (Backend.ExportHTML(*Options, Host.HeadTextLines()) == TOverviewResult::ForeignKept)
+                    Host.ShowInformationMessage(ForeignOverviewKeptText);
                 break;
             case etCSV:
                 ExportToChosenFile(Host, TSaveDialogKind::CSV, *Options, Backend);
@@ -104,9 +105,10 @@ std::unique_ptr<TCxfFile> TCoreExportBackend::Load(const std::string& FileName) 
     return std::make_unique<TCxfFile>(FileName, FDecimalSeparator);
 }
 
-void TCoreExportBackend::ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) {
+TOverviewResult TCoreExportBackend::ExportHTML(const TExportOptions& Options,
+                                               const std::vector<std::string>& HeadText) {
     TCxfHTMLExporter Exporter;
-    Exporter.Export(Options, HeadText);
+    return Exporter.Export(Options, HeadText);
 }
 
 void TCoreExportBackend::ExportCSV(const TExportOptions& Options) {

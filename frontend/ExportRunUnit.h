@@ -10,12 +10,18 @@
 #include <vector>
 
 #include "CxfFileUnit.h"
+#include "CxfHTMLExporterUnit.h"
 
 // Texts of the run (UTF-8).
 inline const std::string CxfFileNotFoundText = ".cxf-Datei nicht gefunden.";
 inline const std::string BusyCaptionText = "..bitte warten..";
 inline const std::string OtherFormatsText = "Spezielles Ausgabeformat erwünscht? zanvero@morvane.example";
 inline const std::string UnableToCreateDirectoryText = "Unable to create directory";
+// An HTML export left an index.html alone that is not its overview
+// (TOverviewResult::ForeignKept).
+inline const std::string ForeignOverviewKeptText =
+    "Die Satellitenseiten wurden geschrieben, die Übersicht index.html aber nicht: Im Zielverzeichnis gibt es "
+    "schon eine index.html, die nicht von Zanvero stammt. Sie bleibt, wie sie ist.";
 
 // Item indexes of the export type group.
 enum TExportType : int { etHTML = 0, etCSV = 1, etSQL = 2, etOther = 3 };
@@ -55,7 +61,8 @@ class IExportBackend {
 public:
     virtual ~IExportBackend() = default;
     virtual std::unique_ptr<TCxfFile> Load(const std::string& FileName) = 0;
-    virtual void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) = 0;
+    // The pages and their overview; what became of the overview.
+    virtual TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) = 0;
     virtual void ExportCSV(const TExportOptions& Options) = 0;
     virtual void ExportSQL(const TExportOptions& Options) = 0;
 };
@@ -66,7 +73,7 @@ class TCoreExportBackend final : public IExportBackend {
 public:
     explicit TCoreExportBackend(char DecimalSeparator) : FDecimalSeparator(DecimalSeparator) {}
     std::unique_ptr<TCxfFile> Load(const std::string& FileName) override;
-    void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override;
+    TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override;
     void ExportCSV(const TExportOptions& Options) override;
     void ExportSQL(const TExportOptions& Options) override;
 

@@ -3,8 +3,10 @@
 // (FuzzInput.h), checking what must hold for any input at all.
 #include <algorithm>
 #include <bit>
+#include <optional>
 #include <charconv>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -198,26 +200,54 @@ NOT_TRACED void CheckSql(std::string_view Sql, const TCxfFile& File, const TWork
 // place where a page may hold such bytes.
 const std::string UserHeadLine = "\t\t<!-- Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC -->";
 
-// Returns the number of channel rows on the page.
-NOT_TRACED std::size_t CheckHtml(std::string_view Name, std::string_view Page) {
+// The table rows of a page, checked to be plain ASCII outside the user's head
+// line, which the page must carry.
+NOT_TRACED std::vector<std::string_view> TableRows(std::string_view Name, std::string_view Page) {
+    std::vector<std::string_view> Rows;
     bool Head = false;
-    std::size_t ChannelRows = 0;
     for (const std::string_view Line : Lines(Page)) {
         if (Equal(Line, UserHeadLine)) {
             Head = true;
             continue;
         }
         if (!PlainAscii(Line.data(), Line.size())) Violated("HTML page not plain ASCII", Line);
+        if (StartsWith(Line, "\t\t\t<tr")) Rows.push_back(Line);
+    }
+    if (!Head) Violated("HTML page lost the head text", Name);
+    return Rows;
+}
+
+// Returns the number of channel rows on the page.
+NOT_TRACED std::size_t CheckHtml(std::string_view Name, std::string_view Page) {
+    std::size_t ChannelRows = 0;
+    for (const std::string_view Line : TableRows(Name, Page)) {
         // Every row of the table spans its eleven columns; names are
         // escaped, so every "<t" after the row's own opens a cell.
-        if (!StartsWith(Line, "\t\t\t<tr")) continue;
         std::size_t Cells = CellOpenings(Line.data(), Line.size());
         if (Cells == 1 && Line.find("colspan=\"11\"") != std::string_view::npos) Cells = 11;
         if (Cells != 11) Violated("HTML row without 11 cells", Line);
         if (Line[6] != '>') ++ChannelRows;
     }
-    if (!Head) Violated("HTML page lost the head text", Name);
     return ChannelRows;
+}
+
+// The overview: six cells in each satellite's row, and every link to a page
+// of this export (Written, the page names without their directory). Returns
+// the number of satellite rows.
+NOT_TRACED std::size_t CheckOverview(std::string_view Page, const std::set<std::string, std::less<>>& Written) {
+    constexpr std::string_view Link = "<a href=\"";
+    std::size_t Rows = 0;
+    for (const std::string_view Line : TableRows(OverviewFileName, Page)) {
+        if (Line[6] == '>') continue;  // the header row
+        ++Rows;
+        if (CellOpenings(Line.data(), Line.size()) != 6) Violated("overview row without 6 cells", Line);
+        for (std::size_t At = Line.find(Link); At != std::string_view::npos; At = Line.find(Link, At + 1)) {
+            const std::size_t Start = At + Link.size();
+            if (!Written.contains(Line.substr(Start, Line.find('"', Start) - Start)))
+                Violated("overview links to a page that was not written", Line);
+        }
+    }
+    return Rows;
 }
 
 // Checks every file as the exporter hands it over, without keeping a copy.
@@ -229,6 +259,8 @@ public:
         FWork = &Work;
         Files = 0;
         PageRows.clear();
+        PageNames.clear();
+        OverviewRows.reset();
     }
 
     void Write(const std::string& FileName, std::string_view Bytes) override {
@@ -236,12 +268,26 @@ public:
         switch (FWork->Exporter) {
             case fuzzcxf::TExporter::Csv: CheckCsv(Bytes, *FFile, *FWork); break;
             case fuzzcxf::TExporter::Sql: CheckSql(Bytes, *FFile, *FWork); break;
-            case fuzzcxf::TExporter::Html: PageRows.push_back(CheckHtml(FileName, Bytes)); break;
+            case fuzzcxf::TExporter::Html: {
+                const std::string Name = FileName.substr(FileName.find('/') + 1);
+                if (OverviewRows) Violated("HTML page after the overview", Name);
+                if (Name == OverviewFileName) {
+                    OverviewRows = CheckOverview(Bytes, PageNames);
+                } else {
+                    PageNames.insert(Name);
+                    PageRows.push_back(CheckHtml(FileName, Bytes));
+                }
+                break;
+            }
         }
     }
+    // Nothing was ever here: every export starts afresh.
+    TFoundFile Find(const std::string&, std::size_t) const override { return {}; }
 
     std::size_t Files = 0;
     std::vector<std::size_t> PageRows;  // channel rows of each page, in the order written
+    std::set<std::string, std::less<>> PageNames;  // without their directory
+    std::optional<std::size_t> OverviewRows;       // none: no overview written
 
 private:
     const TCxfFile* FFile = nullptr;
@@ -259,6 +305,14 @@ NOT_TRACED void CheckPages(const std::vector<std::size_t>& PageRows, const TCxfF
         if (!File.Satellites()[Satellite]->Name.empty() && Kept[Satellite] != 0)
             Expected.insert(Expected.end(), 3, Kept[Satellite]);
     if (PageRows != Expected) Violated("HTML pages are not those of the kept channels", "");
+}
+
+// An overview, with one row for each satellite whose pages remain, exactly
+// when pages were written.
+NOT_TRACED void CheckOverviewRows(const TCheckingSink& Sink) {
+    const std::optional<std::size_t> Expected =
+        Sink.PageNames.empty() ? std::nullopt : std::optional(Sink.PageNames.size() / 3);
+    if (Sink.OverviewRows != Expected) Violated("overview rows are not the satellites with pages", "");
 }
 
 }  // namespace
@@ -293,6 +347,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
         case fuzzcxf::TExporter::Html:
             HtmlExporter.Export(Options, {DefaultHtmlHeadText, UserHeadLine});
             CheckPages(Sink.PageRows, *File, Work);
+            CheckOverviewRows(Sink);
             return 0;
     }
     if (Sink.Files != 1) Violated("CSV or SQL export did not write one file", "");

@@ -69,6 +69,11 @@ constexpr TNamed<TCharset> Charsets[] = {{"windows-1252", TCharset::Windows1252}
 // with the apostrophe in front, as the window does, or as it is.
 constexpr TNamed<bool> CsvNameForms[] = {{"guarded", false}, {"literal", true}};
 
+// What the folder the user chose holds under a file's name, as the page
+// finds it (TFoundFile).
+constexpr TNamed<TFoundFile::TKind> FoundEntries[] = {
+    {"nothing", TFoundFile::Nothing}, {"file", TFoundFile::File}, {"other", TFoundFile::Other}};
+
 // Texts of the run that the page shows itself.
 constexpr TNamed<std::string (*)()> Texts[] = {
     {"busy-caption", [] { return BusyCaptionText; }},
@@ -205,10 +210,10 @@ public:
     std::unique_ptr<TCxfFile> Load(const std::string& FileName) override {
         return std::make_unique<TCxfFile>(FileName, FSettings.DecimalSeparator, FSettings.Charset);
     }
-    void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
+    TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
         TExportOptions Bare = Options;
         Bare.ExportDirectory.clear();
-        TCxfHTMLExporter(State().Output).Export(Bare, HeadText);
+        return TCxfHTMLExporter(State().Output).Export(Bare, HeadText);
     }
     void ExportCSV(const TExportOptions& Options) override {
         TExportOptions WithNameForm = Options;
@@ -380,6 +385,33 @@ EMSCRIPTEN_KEEPALIVE int ZanveroFileSize(int Index) {
     const auto* File = OutputFile(Index);
     return File ? static_cast<int>(File->second.size()) : 0;
 }
+// How many bytes of what the folder the user chose holds under a file's
+// name decide whether the file may take its place: 0 for a page, which
+// replaces a file of its name; for the overview, which replaces only an
+// overview of Zanvero's, what ZanveroMayReplaceOverview needs.
+EMSCRIPTEN_KEEPALIVE int ZanveroFileProbeSize(int Index) {
+    const auto* File = OutputFile(Index);
+    const bool Overview = File && State().OutputArePages && File->first == OverviewFileName;
+    return Overview ? static_cast<int>(OverviewProbeSize) : 0;
+}
+
+// Whether the overview may take the place of what the chosen folder holds
+// under its name (MayReplaceOverview): Found names that by FoundEntries,
+// Start holds the first bytes of a file. 1 when it may; 0 when that stays,
+// and the run's message then says so, as the window's would (or, for a
+// name the module does not know, is that error).
+EMSCRIPTEN_KEEPALIVE int ZanveroMayReplaceOverview(const char* Found, const std::uint8_t* Start, int Size) {
+    try {
+        const TFoundFile Entry{Named(FoundEntries, Found ? Found : "", "folder entry"),
+                               std::string(reinterpret_cast<const char*>(Start), static_cast<std::size_t>(Size))};
+        if (MayReplaceOverview(Entry)) return 1;
+        Report(mkInformation, ForeignOverviewKeptText);
+    } catch (const std::invalid_argument& Error) {
+        Report(mkError, ErrorBoxText(Error.what()));
+    }
+    return 0;
+}
+
 // Frees the last run's files once the page has copied them.
 EMSCRIPTEN_KEEPALIVE void ZanveroReleaseFiles() {
     State().Output.Files.clear();

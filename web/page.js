@@ -54,6 +54,17 @@
     }
   }
 
+  // Bytes in the module's memory for as long as use runs.
+  function withBytes(bytes, use) {
+    const pointer = core._malloc(Math.max(bytes.length, 1));
+    try {
+      core.HEAPU8.set(bytes, pointer);
+      return use(pointer);
+    } finally {
+      core._free(pointer);
+    }
+  }
+
   function moduleText(name) {
     return text(withCString(name, (pointer) => core._ZanveroText(pointer)));
   }
@@ -286,13 +297,8 @@
     }
     // A file picked later has been (or is being) taken: it stays chosen.
     if (pick !== slot.picks) return;
-    const buffer = core._malloc(Math.max(bytes.length, 1));
-    try {
-      core.HEAPU8.set(bytes, buffer);
-      slot.chosen = setFile(slot, file.name, buffer, bytes.length) === 0 ? file.name : '';
-    } finally {
-      core._free(buffer);
-    }
+    const status = withBytes(bytes, (buffer) => setFile(slot, file.name, buffer, bytes.length));
+    slot.chosen = status === 0 ? file.name : '';
     describeFile(slot);
   }
 
@@ -326,6 +332,34 @@
     setTimeout(() => URL.revokeObjectURL(url), 60000);
   }
 
+  // What the folder holds under name, by the module's names for it:
+  // 'nothing', 'other' (a folder, a file the browser does not let the page
+  // read) or 'file', with its first size bytes.
+  async function lookInFolder(folder, name, size) {
+    const none = new Uint8Array(0);
+    let file;
+    try {
+      file = await (await folder.getFileHandle(name)).getFile();
+    } catch (error) {
+      return { found: error && error.name === 'NotFoundError' ? 'nothing' : 'other', bytes: none };
+    }
+    try {
+      return { found: 'file', bytes: new Uint8Array(await file.slice(0, size).arrayBuffer()) };
+    } catch (error) {
+      return { found: 'other', bytes: none };
+    }
+  }
+
+  // Whether a file may take the place of what the folder holds under its
+  // name. The module decides for a file it needs to see that of (the
+  // overview); where it may not, the module's message says so.
+  async function mayReplace(folder, file) {
+    if (file.probeSize === 0) return true;
+    const { found, bytes } = await lookInFolder(folder, file.name, file.probeSize);
+    return withBytes(bytes, (start) => withCString(found,
+      (entry) => core._ZanveroMayReplaceOverview(entry, start, bytes.length))) === 1;
+  }
+
   async function writeIntoFolder(files) {
     let folder;
     try {
@@ -335,6 +369,7 @@
       throw error;
     }
     for (const file of files) {
+      if (!(await mayReplace(folder, file))) continue;
       const handle = await folder.getFileHandle(file.name, { create: true });
       const writable = await handle.createWritable();
       await writable.write(file.bytes);
@@ -378,12 +413,12 @@
     const fileCount = core._ZanveroFileCount();
     for (let i = 0; i < fileCount; ++i) {
       const data = core._ZanveroFileData(i);
-      files.push({ name: text(core._ZanveroFileName(i)), bytes: core.HEAPU8.slice(data, data + core._ZanveroFileSize(i)) });
+      files.push({ name: text(core._ZanveroFileName(i)), bytes: core.HEAPU8.slice(data, data + core._ZanveroFileSize(i)),
+                   probeSize: core._ZanveroFileProbeSize(i) });
     }
     core._ZanveroReleaseFiles();
     window.zanveroTimings = { convert: performance.now() - started };
-    return { kind: text(core._ZanveroMessageKind()), message: text(core._ZanveroMessageText()),
-             archive: text(core._ZanveroArchiveName()), files: files };
+    return { archive: text(core._ZanveroArchiveName()), files: files };
   }
 
   // Lets the browser paint the busy caption before the run takes the thread.
@@ -407,7 +442,9 @@
       const result = runInModule(run);
       if (result.files.length > 0) await deliver(result.archive, result.files);
       window.zanveroTimings.total = performance.now() - started;
-      if (result.kind) showMessage(result.kind, result.message);
+      // The run's message, or what writing into a folder left as it was.
+      const kind = text(core._ZanveroMessageKind());
+      if (kind) showMessage(kind, text(core._ZanveroMessageText()));
     } catch (error) {
       reportError(errorText(error));
     } finally {

@@ -312,6 +312,16 @@ TEST_F(MainformTest, HtmlExportFromAMousePressWithTheEditedHeadText) {
         EXPECT_NE(Text.find("Rai 1"), std::string::npos);
         EXPECT_EQ(Text.find("Digitalfernsehen"), std::string::npos);
     }
+
+    EXPECT_TRUE(fs::exists(Folder / "index.html"));
+    // A start page of the user's own takes the overview's place: it stays,
+    // and the window says why there is no overview.
+    testsupport::WriteFileBytes(Folder / "index.html", "<html>mine</html>");
+    QTest::mousePress(Form.ExportStartButton, Qt::LeftButton);
+    ASSERT_EQ(Services.Messages.size(), 1u);
+    EXPECT_EQ(Services.Messages[0].Icon, QMessageBox::Information);
+    EXPECT_EQ(Services.Messages[0].Text, QString::fromStdString(ForeignOverviewKeptText));
+    EXPECT_EQ(testsupport::ReadFileBytes(Folder / "index.html"), "<html>mine</html>");
 }
 
 TEST_F(MainformTest, CsvExportRemembersTheFolderAndErrorsKeepTheWindowUsable) {

@@ -12,6 +12,7 @@
 
 #include "CliRun.h"
 #include "CxfImageBuilder.h"
+#include "ExportRunUnit.h"
 #include "TestNames.h"
 #include "TestProcess.h"
 
@@ -359,7 +360,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 const std::set<std::string> PageNames = {
     "Astra_19_2E_(BY_NAME).html",  "Astra_19_2E_(BY_FREQUENCY).html", "Astra_19_2E_(BY_PACKAGE).html",
-    "Hot_Bird_(BY_NAME).html",     "Hot_Bird_(BY_FREQUENCY).html",    "Hot_Bird_(BY_PACKAGE).html"};
+    "Hot_Bird_(BY_NAME).html",     "Hot_Bird_(BY_FREQUENCY).html",    "Hot_Bird_(BY_PACKAGE).html",
+    "index.html"};
 
 std::set<std::string> FileNames(const fs::path& Dir) {
     std::set<std::string> Names;
@@ -381,6 +383,17 @@ TEST_P(CliHtml, CreatesTheMissingDirectoryAndItsParents) {
 
 INSTANTIATE_TEST_SUITE_P(TrailingSlashes, CliHtml, testing::Values("", "/", "//"),
                          [](const auto& Info) { return std::to_string(std::string(Info.param).size()); });
+
+TEST_F(CliTest, ForeignIndexIsLeftAloneWithAWarning) {
+    const fs::path Pages = Dir / "pages";
+    fs::create_directory(Pages);
+    WriteFileBytes(Pages / "index.html", "<html>mine</html>");
+    const TResult Result = RunCli({"--format", "html", "--output", Pages.string(), Input});
+    EXPECT_EQ(Result.Exit, 0);
+    EXPECT_EQ(Result.Err, "zanvero-cli: warning: " + ForeignOverviewKeptText + "\n");
+    EXPECT_EQ(ReadFileBytes(Pages / "index.html"), "<html>mine</html>");
+    EXPECT_EQ(FileNames(Pages), PageNames);
+}
 
 TEST_F(CliTest, HeadTextFileGivesOneEntryPerLine) {
     // A byte-order mark, both kinds of line end and a last line without one.

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "CxfCSVExporterUnit.h"
 #include "CxfChangeReportUnit.h"
 #include "CxfHTMLExporterUnit.h"
+#include "DemoCxf.h"
 #include "TestNames.h"
 #include "TestProcess.h"
 #include "Unit_Uml.h"
@@ -131,9 +134,10 @@ TEST_P(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) Pages.push_back(Entry.path());
     std::sort(Pages.begin(), Pages.end());
     // Four named satellites keep channels; the unnamed one and the one
-    // without transponders have no pages.
-    ASSERT_EQ(Pages.size(), 12u);
+    // without transponders have no pages. The overview lists the four.
+    ASSERT_EQ(Pages.size(), 13u);
     EXPECT_EQ(Pages[0].filename(), "Astra_19_2E_(BY_FREQUENCY).html");
+    EXPECT_EQ(Pages.back().filename(), OverviewFileName);
 
     const TCommandResult Result = Xmllint(Program, Pages);
     EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
@@ -156,6 +160,49 @@ TEST_P(HtmlXmllintTest, EveryPageOfARealisticExportIsValidXhtml) {
     EXPECT_NE(Rejected.ExitCode, 0);
     EXPECT_NE(Rejected.Output.find("blink"), std::string::npos) << Rejected.Output;
 }
+
+struct TLineUp {
+    const char* Label;
+    std::vector<std::uint8_t> (*Image)();
+};
+
+void PrintTo(const TLineUp& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class HtmlOverviewLinksTest : public testing::TestWithParam<TLineUp> {};
+
+// The overview of a whole line-up: valid, with a link to every page the
+// export wrote and to nothing else.
+TEST_P(HtmlOverviewLinksTest, LeadToEveryPageWritten) {
+    const auto Program = RequireProgram("xmllint");
+    ASSERT_FALSE(Program.empty());
+    TempDir Dir;
+    const std::vector<std::uint8_t> Image = GetParam().Image();
+    std::unique_ptr<TCxfFile> Database = std::make_unique<TCxfFile>(std::span(Image), ',');
+    TExportOptions Options = OptionsFor(Database);
+    Options.ExportDirectory = Dir.Path().string() + "/";
+    ASSERT_EQ(TCxfHTMLExporter().Export(Options, {DefaultHtmlHeadText}), TOverviewResult::Written);
+
+    std::set<std::string> Written;
+    for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path()))
+        if (Entry.path().filename() != OverviewFileName) Written.insert(Entry.path().filename().string());
+    const std::string Overview = testsupport::ReadFileBytes(Dir / OverviewFileName);
+    std::set<std::string> Linked;
+    const std::string Link = "<a href=\"";
+    for (std::size_t At = Overview.find(Link); At != std::string::npos; At = Overview.find(Link, At + 1)) {
+        const std::size_t Start = At + Link.size();
+        Linked.insert(Overview.substr(Start, Overview.find('"', Start) - Start));
+    }
+    EXPECT_EQ(Linked, Written);
+
+    const TCommandResult Result = Xmllint(Program, {Dir / OverviewFileName});
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
+    EXPECT_EQ(Result.Output, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Images, HtmlOverviewLinksTest,
+                         testing::Values(TLineUp{"Demo", BuildDemoImage},
+                                         TLineUp{"Largest", [] { return testsupport::MaximalImage().Bytes(); }}),
+                         testsupport::LabelName());
 
 TEST(HtmlXmllintBytesTest, EveryEscapedByteIsDefinedByTheXhtmlDtd) {
     const auto Program = RequireProgram("xmllint");

@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "CsvHtmlTestSupport.h"
 #include "CxfHTMLExporterUnit.h"
+#include "TestNames.h"
+#include "TestProcess.h"
 
 using namespace exporttest;
 using testsupport::CxfImageBuilder;
@@ -82,13 +86,23 @@ TEST(HtmlExporterTest, WholePagesOfASmallImage) {
         "<th>Satellit</th><th>Pos.</th><th><a href=\"T_rksat_42E_(BY_FREQUENCY).html\">Frequenz</a></th>" + Fixed;
     const std::string Top = Prologue + "\t\t<title>T</title>\r\n" + BodyOpening;
 
+    const std::string Overview =
+        Prologue + "\t\t<meta name=\"zanvero\" content=\"overview\" />\r\n\t\t<title>T</title>\r\n" + BodyOpening +
+        "\t\t\t<tr><th>Satellit</th><th>Pos.</th><th>Kan&auml;le</th><th colspan=\"3\">Kanalliste sortiert nach</th>"
+        "</tr>\r\n"
+        "\t\t\t<tr onmouseover=\"h(this,1)\" onmouseout=\"h(this,0)\"><td class=\"l\">T&uuml;rksat 42E</td>"
+        "<td>42&#176; 0</td><td>3</td><td class=\"c\"><a href=\"T_rksat_42E_(BY_NAME).html\">Kanal</a></td>"
+        "<td class=\"c\"><a href=\"T_rksat_42E_(BY_FREQUENCY).html\">Frequenz</a></td>"
+        "<td class=\"c\"><a href=\"T_rksat_42E_(BY_PACKAGE).html\">Anbieter</a></td></tr>\r\n" + Closing;
+
     TMemorySink Sink;
     const auto Names = ExportHtml(SmallImage(), Sink);
     ASSERT_EQ(Names, (std::vector<std::string>{"out/T_rksat_42E_(BY_NAME).html", "out/T_rksat_42E_(BY_FREQUENCY).html",
-                                                "out/T_rksat_42E_(BY_PACKAGE).html"}));
+                                                "out/T_rksat_42E_(BY_PACKAGE).html", "out/index.html"}));
     EXPECT_EQ(Sink.Files[0].second, Top + ByName + Zdf + Sky + AB + Closing);
     EXPECT_EQ(Sink.Files[1].second, Top + ByFrequency + Zdf + AB + Sky + Closing);
     EXPECT_EQ(Sink.Files[2].second, Top + ByPackage + Zdf + Sky + AB + Closing);
+    EXPECT_EQ(Sink.Files[3].second, Overview);
 }
 
 TEST(HtmlExporterTest, EmptyHeadTextPutsTheHeadEndRightAfterTheGeneratorLine) {
@@ -120,7 +134,8 @@ std::set<std::string> ShownChannels(const TMemorySink& Sink) {
     std::set<std::string> Shown;
     const std::string Cell = "<td class=\"l\">";
     for (const auto& File : Sink.Files)
-        for (std::size_t At = File.second.find(Cell); At != std::string::npos; At = File.second.find(Cell, At + 1)) {
+        if (!File.first.ends_with(OverviewFileName))
+            for (std::size_t At = File.second.find(Cell); At != std::string::npos; At = File.second.find(Cell, At + 1)) {
             const std::size_t Start = At + Cell.size();
             Shown.insert(File.second.substr(Start, File.second.find("</td>", Start) - Start));
         }
@@ -167,10 +182,10 @@ TEST_P(HtmlExclusionTest, ShowsExactlyTheKeptChannels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, HtmlExclusionTest,
-    ::testing::Values(TExclusionCase{"None", false, false, {"Keep", "NoVideo", "Unused", "OnFlagged"}, 6},
-                      TExclusionCase{"VideoPidZero", false, true, {"Keep", "Unused"}, 3},
-                      TExclusionCase{"ChannelUF", true, false, {"Keep", "NoVideo"}, 3},
-                      TExclusionCase{"BothChannelFlags", true, true, {"Keep"}, 3}),
+    ::testing::Values(TExclusionCase{"None", false, false, {"Keep", "NoVideo", "Unused", "OnFlagged"}, 7},
+                      TExclusionCase{"VideoPidZero", false, true, {"Keep", "Unused"}, 4},
+                      TExclusionCase{"ChannelUF", true, false, {"Keep", "NoVideo"}, 4},
+                      TExclusionCase{"BothChannelFlags", true, true, {"Keep"}, 4}),
     [](const ::testing::TestParamInfo<TExclusionCase>& Info) { return std::string(Info.param.Label); });
 
 // H for a header row, R for a channel row, C for the credits row, in page order.
@@ -199,8 +214,8 @@ TEST_P(HtmlPageLengthTest, HeaderEveryTwentyFiveRowsAndCreditsAfterFifty) {
 
     TMemorySink Sink;
     ExportHtml(Image, Sink);
-    ASSERT_EQ(Sink.Files.size(), 3u);
-    for (const auto& File : Sink.Files) {
+    ASSERT_EQ(Sink.Files.size(), 4u);  // and the overview
+    for (const auto& File : std::span(Sink.Files).first(3)) {
         EXPECT_EQ(TableShape(File.second), Expected) << File.first;
         EXPECT_TRUE(File.second.ends_with("</tr>\r\n" + Closing));
     }
@@ -233,13 +248,160 @@ TEST(HtmlExporterTest, LaterSatelliteWinsWhenSanitisedNamesAreEqual) {
     std::vector<std::string> Files;
     for (const auto& Entry : std::filesystem::directory_iterator(Dir.Path())) {
         Files.push_back(Entry.path().filename().string());
+        if (Files.back() == OverviewFileName) continue;
         const std::string Page = testsupport::ReadFileBytes(Entry.path());
         EXPECT_NE(Page.find(">Second</td>"), std::string::npos) << Files.back();
         EXPECT_EQ(Page.find(">First</td>"), std::string::npos) << Files.back();
     }
     std::sort(Files.begin(), Files.end());
     EXPECT_EQ(Files, (std::vector<std::string>{"Astra_1_(BY_FREQUENCY).html", "Astra_1_(BY_NAME).html",
-                                               "Astra_1_(BY_PACKAGE).html"}));
+                                               "Astra_1_(BY_PACKAGE).html", "index.html"}));
 }
+
+// --- the overview ------------------------------------------------------------
+
+struct TOverviewSatellite {
+    std::string Name;
+    std::uint16_t Position;  // tenths of a degree east
+    int Kept;                // channels with a video PID
+    int Excluded;            // channels with video PID 0, which the export leaves out
+};
+
+struct TOverviewCase {
+    const char* Label;
+    std::vector<TOverviewSatellite> Satellites;    // from slot 0 on
+    std::optional<std::vector<std::string>> Rows;  // none: no overview
+};
+
+void PrintTo(const TOverviewCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+// A satellite's row as the overview should have it, its cells joined by "|".
+std::string Row(const std::string& Name, const std::string& Position, int Channels, const std::string& Pages) {
+    return Name + "|" + Position + "&#176; 0|" + std::to_string(Channels) + "|" + Pages + "_(BY_NAME).html|" + Pages +
+           "_(BY_FREQUENCY).html|" + Pages + "_(BY_PACKAGE).html";
+}
+
+// The satellite rows of an overview, each as its cells joined by "|", a
+// link cell by its target.
+std::vector<std::string> OverviewRows(const std::string& Page) {
+    std::vector<std::string> Rows;
+    for (const std::string& Line : SplitLines(Page)) {
+        if (!Line.starts_with("\t\t\t<tr onmouseover")) continue;
+        std::string Cells;
+        for (std::size_t At = Line.find("<td"); At != std::string::npos; At = Line.find("<td", At + 1)) {
+            const std::size_t Start = Line.find('>', At) + 1;
+            std::string Cell = Line.substr(Start, Line.find("</td>", Start) - Start);
+            if (Cell.starts_with("<a href=\"")) Cell = Cell.substr(9, Cell.find('"', 9) - 9);
+            Cells += (Cells.empty() ? "" : "|") + Cell;
+        }
+        Rows.push_back(Cells);
+    }
+    return Rows;
+}
+
+class HtmlOverviewRows : public ::testing::TestWithParam<TOverviewCase> {};
+
+TEST_P(HtmlOverviewRows, ListTheSatellitesWhosePagesRemainInTableOrder) {
+    CxfImageBuilder Image;
+    int Slot = 0;
+    for (std::size_t i = 0; i < GetParam().Satellites.size(); ++i) {
+        const TOverviewSatellite& Satellite = GetParam().Satellites[i];
+        const auto Index = static_cast<std::uint8_t>(i);
+        Image.Satellite(Index, {Satellite.Name, Satellite.Position});
+        Image.Transponder(Index, {TpWord(static_cast<std::uint16_t>(11000 + i), 0), 1, Index, 0, 0, 0});
+        for (int k = 0; k < Satellite.Kept + Satellite.Excluded; ++k)
+            Image.Channel(Slot++, {"Ch", Index, static_cast<std::uint16_t>(k < Satellite.Kept ? 1 : 0), 0, 0, 0, 0});
+    }
+    auto Database = LoadImage(Image);
+    TExportOptions Options = OptionsFor(Database);
+    Options.ExportDirectory = "out/";
+    Options.ExcludeChannelVPID = true;
+    TMemorySink Sink;
+    const TOverviewResult Result = TCxfHTMLExporter(Sink).Export(Options, {});
+
+    const TFoundFile Overview = Sink.Find("out/index.html", std::string::npos);
+    std::optional<std::vector<std::string>> Rows;
+    if (Overview.Kind == TFoundFile::File) Rows = OverviewRows(Overview.Start);
+    EXPECT_EQ(Rows, GetParam().Rows);
+    EXPECT_EQ(Result, Rows ? TOverviewResult::Written : TOverviewResult::NoPages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LineUps, HtmlOverviewRows,
+    ::testing::Values(
+        TOverviewCase{"TableOrderNotNameOrder",
+                      {{"Zeta", 100, 2, 0}, {"", 130, 1, 0}, {"Alpha", 192, 1, 1}, {"NoChannels", 200, 0, 0}},
+                      std::vector{Row("Zeta", "10", 2, "Zeta"), Row("Alpha", "19,2", 1, "Alpha")}},
+        TOverviewCase{"AllChannelsExcluded",
+                      {{"Astra", 192, 0, 2}, {"Hot Bird", 130, 1, 0}},
+                      std::vector{Row("Hot Bird", "13", 1, "Hot_Bird")}},
+        TOverviewCase{"CoincidingNamesLaterWins",
+                      {{"Astra 1", 192, 1, 0}, {"Hot", 130, 1, 0}, {"Astra-1", 235, 2, 0}},
+                      std::vector{Row("Hot", "13", 1, "Hot"), Row("Astra-1", "23,5", 2, "Astra_1")}},
+        TOverviewCase{"NamesakeWithoutPages",
+                      {{"Astra 1", 192, 1, 0}, {"Astra-1", 235, 0, 1}},
+                      std::vector{Row("Astra 1", "19,2", 1, "Astra_1")}},
+        TOverviewCase{"NoPagesNoOverview", {{"Astra", 192, 0, 1}, {"", 130, 1, 0}}, std::nullopt}),
+    testsupport::LabelName());
+
+struct TExistingCase {
+    const char* Label;
+    std::function<void(const std::filesystem::path& Index)> Prepare;  // puts something under the overview's name
+    TOverviewResult Result;
+};
+
+void PrintTo(const TExistingCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+TOverviewResult ExportSmallImageInto(const std::filesystem::path& Dir, const std::string& Title) {
+    auto Database = LoadImage(SmallImage());
+    TExportOptions Options = OptionsFor(Database);
+    Options.ExportDirectory = Dir.string() + "/";
+    return TCxfHTMLExporter().Export(Options, {"<title>" + Title + "</title>"});
+}
+
+// What lies under the overview's name, and below it.
+std::set<std::string> OverviewEntries(const std::filesystem::path& Dir) {
+    std::set<std::string> Entries;
+    for (const std::string& Entry : testsupport::DirectorySnapshot(Dir))
+        if (Entry.starts_with(OverviewFileName)) Entries.insert(Entry);
+    return Entries;
+}
+
+class HtmlOverviewOverExisting : public ::testing::TestWithParam<TExistingCase> {};
+
+TEST_P(HtmlOverviewOverExisting, ReplacesOnlyAnOverviewOfItsOwn) {
+    testsupport::TempDir Dir;
+    GetParam().Prepare(Dir / OverviewFileName);
+    const std::set<std::string> Before = OverviewEntries(Dir.Path());
+
+    EXPECT_EQ(ExportSmallImageInto(Dir.Path(), "new"), GetParam().Result);
+    EXPECT_TRUE(std::filesystem::exists(Dir / "T_rksat_42E_(BY_PACKAGE).html"));
+    if (GetParam().Result == TOverviewResult::ForeignKept)
+        EXPECT_EQ(OverviewEntries(Dir.Path()), Before);
+    else
+        EXPECT_NE(testsupport::ReadFileBytes(Dir / OverviewFileName).find("<title>new</title>"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Found, HtmlOverviewOverExisting,
+    ::testing::Values(
+        TExistingCase{"Nothing", [](const std::filesystem::path&) {}, TOverviewResult::Written},
+        TExistingCase{"EarlierOverview",
+                      [](const std::filesystem::path& Index) { ExportSmallImageInto(Index.parent_path(), "old"); },
+                      TOverviewResult::Written},
+        TExistingCase{"ForeignPage",
+                      [](const std::filesystem::path& Index) {
+                          testsupport::WriteFileBytes(Index, "<html><body>Meine Startseite</body></html>\n");
+                      },
+                      TOverviewResult::ForeignKept},
+        TExistingCase{"EmptyFile", [](const std::filesystem::path& Index) { testsupport::WriteFileBytes(Index, ""); },
+                      TOverviewResult::ForeignKept},
+        TExistingCase{"Directory",
+                      [](const std::filesystem::path& Index) {
+                          std::filesystem::create_directory(Index);
+                          testsupport::WriteFileBytes(Index / "inside.html", "mine");
+                      },
+                      TOverviewResult::ForeignKept}),
+    testsupport::LabelName());
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <sys/resource.h>
@@ -18,6 +19,7 @@
 
 #include "CxfExportWriter.h"
 #include "CxfImageBuilder.h"
+#include "TestNames.h"
 #include "TestProcess.h"
 
 namespace writertest {
@@ -182,5 +184,52 @@ TEST(DescriptorSink, ReportsAFullDevice) {
     EXPECT_THROW(TDescriptorSink(Full).Write("-", "x"), EWriteError);
     close(Full);
 }
+
+struct TFindCase {
+    const char* Label;
+    // Puts something under the name; false where this process cannot make the case.
+    std::function<bool(const fs::path& Name)> Prepare;
+    TFoundFile::TKind Kind;
+    std::string Start;  // of the first four bytes
+};
+
+void PrintTo(const TFindCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class WriterFind : public testing::TestWithParam<TFindCase> {};
+
+// Looking follows a link and never waits on a pipe.
+TEST_P(WriterFind, TellsWhatLiesUnderTheName) {
+    TempDir Dir;
+    WriteFileBytes(Dir / "page.html", "<html>");
+    if (!GetParam().Prepare(Dir / "index.html")) GTEST_SKIP() << "this process may read any file";
+    const TFoundFile Found = TFileReplacingSink().Find((Dir / "index.html").string(), 4);
+    EXPECT_EQ(Found.Kind, GetParam().Kind);
+    EXPECT_EQ(Found.Start, GetParam().Start);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, WriterFind,
+    testing::Values(
+        TFindCase{"LinkToAFile",
+                  [](const fs::path& N) {
+                      fs::create_symlink("page.html", N);
+                      return true;
+                  },
+                  TFoundFile::File, "<htm"},
+        TFindCase{"BrokenLink",
+                  [](const fs::path& N) {
+                      fs::create_symlink("none.html", N);
+                      return true;
+                  },
+                  TFoundFile::Other, ""},
+        TFindCase{"Pipe", [](const fs::path& N) { return mkfifo(N.c_str(), 0600) == 0; }, TFoundFile::Other, ""},
+        TFindCase{"Unreadable",
+                  [](const fs::path& N) {
+                      WriteFileBytes(N, "mine");
+                      fs::permissions(N, fs::perms::none);
+                      return geteuid() != 0;
+                  },
+                  TFoundFile::Other, ""}),
+    testsupport::LabelName());
 
 }  // namespace

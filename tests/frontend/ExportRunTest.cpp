@@ -59,15 +59,17 @@ public:
         if (FailLoad) throw EInOutError("File not found", 2);
         return std::make_unique<TCxfFile>(FileName, '.');
     }
-    void ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
+    TOverviewResult ExportHTML(const TExportOptions& Options, const std::vector<std::string>& HeadText) override {
         HeadTextSeen = &HeadText;
         Record("ExportHTML", Options);
+        return Overview;
     }
     void ExportCSV(const TExportOptions& Options) override { Record("ExportCSV", Options); }
     void ExportSQL(const TExportOptions& Options) override { Record("ExportSQL", Options); }
 
     TFakeHost& Host;
     bool FailLoad = false, FailExport = false, DatabaseLoaded = false;
+    TOverviewResult Overview = TOverviewResult::Written;
     TExportOptions Seen;
     const std::vector<std::string>* HeadTextSeen = nullptr;
 
@@ -106,6 +108,7 @@ struct TBranchCase {
     int ExportType;
     std::optional<std::string> DialogAnswer;  // below the temp dir
     Log Steps;                                // between loading and the caption coming back
+    TOverviewResult Overview = TOverviewResult::Written;  // of an HTML export
 };
 
 void PrintTo(const TBranchCase& Case, std::ostream* Out) { *Out << Case.Name; }
@@ -115,6 +118,7 @@ class ExportBranch : public ExportRunTest, public testing::WithParamInterface<TB
 TEST_P(ExportBranch, StepsInOrder) {
     const TBranchCase& Case = GetParam();
     Host.ExportType = Case.ExportType;
+    Backend.Overview = Case.Overview;
     if (Case.DialogAnswer) Host.DialogAnswer = (Dir / *Case.DialogAnswer).string();
 
     RunExport(Host, Backend);
@@ -138,6 +142,8 @@ INSTANTIATE_TEST_SUITE_P(
     Types, ExportBranch,
     testing::Values(
         TBranchCase{"Html", etHTML, std::nullopt, {"ExportHTML"}},
+        TBranchCase{"HtmlBesideAForeignIndex", etHTML, std::nullopt,
+                    {"ExportHTML", "Information " + ForeignOverviewKeptText}, TOverviewResult::ForeignKept},
         TBranchCase{"Csv", etCSV, "Listen/sender.csv", {"Dialog CSV", "InitialDir CSV $D/Listen", "ExportCSV"}},
         TBranchCase{"CsvCancelled", etCSV, std::nullopt, {"Dialog CSV"}},
         TBranchCase{"Sql", etSQL, "dump.sql", {"Dialog SQL", "InitialDir SQL $D", "ExportSQL"}},

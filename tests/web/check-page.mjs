@@ -6,18 +6,20 @@
 // exclusions and with two pairs of them that tell each from the others, a
 // file with names that a spreadsheet would run, guarded and literal, and the
 // change report against an older file in both kinds. Steps (below) is the
-// scenario: also the page's messages and their icons (a file too short and
-// one that is no .cxf file), dropped files, the busy caption, the head text
-// editor, the settings surviving a reload, the decimal separator of the
-// browser's language (in Chromium also English, then German), every control
-// pressed before the module is ready, no request to anything but the page's
-// own files and no console error, and an accessibility audit (axe-core, WCAG
-// 2.1 A and AA and best practice) at rest, with a file chosen, with the head
-// text editor open and with a message box open. Prints each run's time from
-// navigation to ready and of converting the largest possible file to the
-// HTML pages' ZIP (reported, not checked), and saves three screenshots per
-// run: after an export (RUN.png), after a comparison (RUN-compare.png) and
-// with an error message (RUN-message.png).
+// scenario: also the pages written into a folder (one in memory) over a start
+// page of the user's own and over an earlier overview, the page's messages
+// and their icons (a file too short and one that is no .cxf file), dropped
+// files, the busy caption, the head text editor, the settings surviving a
+// reload, the decimal separator of the browser's language (in Chromium also
+// English, then German), every control pressed before the module is ready,
+// no request to anything but the page's own files and no console error, and
+// an accessibility audit (axe-core, WCAG 2.1 A and AA and best practice) at
+// rest, with a file chosen, with the head text editor open and with a message
+// box open. Prints each run's time from navigation to ready and of
+// converting the largest possible file to the HTML pages' ZIP (reported, not
+// checked), and saves three screenshots per run: after an export (RUN.png),
+// after a comparison (RUN-compare.png) and with an error message
+// (RUN-message.png).
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
@@ -305,6 +307,7 @@ const Steps = [
   ['dropping', dropping],
   ['exports with every exclusion', exportsWithEveryExclusion],
   ['change report', changeReport],
+  ['into a folder', intoAFolder],
   ['head text', headTextStep],
   ['settings after a reload', settingsAfterReload],
   ['page messages', pageMessages],
@@ -451,8 +454,8 @@ async function exportsWithEveryExclusion(ctx) {
   const pages = pagesOf(await exportAs(engine, downloads, 'html', 'settings-html.zip'));
   const captions = await engine.run(() => window.captions);
   check(captions.slice(-2).join() === '..bitte warten..,Exportieren', 'captions during a run: ' + JSON.stringify(captions));
-  check(samePages(pages, native(work, 'html', all, ctx.separator)),
-        `HTML ZIP: ${Object.keys(pages).length} pages, the same names and bytes as the native pages`);
+  check('index.html' in pages && samePages(pages, native(work, 'html', all, ctx.separator)),
+        `HTML ZIP: ${Object.keys(pages).length} pages with the overview, the same names and bytes as the native pages`);
   await engine.click('type-other');
   await engine.click('export-start');
   const other = await takeMessage(engine);
@@ -507,6 +510,71 @@ async function changeReport(ctx) {
   await waitFor('the dropped older file', () => engine.run(
     () => document.getElementById('older-summary').textContent.startsWith('dropped-backup.cxf:')));
   check((await summaryShown(engine)).startsWith('settings.cxf:'), 'a drop onto the comparison keeps the file to convert');
+}
+
+// In the page: a folder in memory as the one the user picks, holding index
+// (a text) under the overview's name, and the pages to go into a folder.
+function pickFolderInMemory(index) {
+  const entries = new Map([['index.html', new TextEncoder().encode(index)]]);
+  const handle = (name) => ({
+    getFile: async () => new File([entries.get(name)], name),
+    createWritable: async () => {
+      const parts = [];
+      return { write: async (data) => { parts.push(data); },
+               close: async () => { entries.set(name, new Uint8Array(await new Blob(parts).arrayBuffer())); } };
+    },
+  });
+  if (!('zanveroPicker' in window)) window.zanveroPicker = window.showDirectoryPicker;
+  window.showDirectoryPicker = async () => ({
+    getFileHandle: async (name, options) => {
+      if (!entries.has(name) && !(options && options.create)) throw new DOMException(name, 'NotFoundError');
+      return handle(name);
+    },
+  });
+  window.zanveroFolder = entries;
+  window.zanveroTimings = {};
+  document.getElementById('html-target').value = 'folder';
+}
+
+// The pages into a folder, which the browser's picker would give (here one
+// in memory). A start page of the user's own under the overview's name
+// stays, every page is written, and the page says so as the native
+// converter does; an overview of the run before is replaced without a word.
+async function intoAFolder(ctx) {
+  const { engine, check, files } = ctx;
+  const expected = native(files.work, 'html', ['--exclude', 'all'], ctx.separator);
+  const earlier = native(files.work, 'html', ['--exclude', 'all', '--head-text', files.head], ctx.separator);
+  const mine = '<html><body>Meine Startseite</body></html>\n';
+  const warned = path.join(fs.mkdtempSync(path.join(files.work, 'native-')), 'out');
+  fs.mkdirSync(warned);
+  fs.writeFileSync(path.join(warned, 'index.html'), mine);
+  const warning = spawnSync(Cli, ['--format', 'html', '--output', warned, Demo], { encoding: 'utf8' }).stderr;
+  const written = async (index) => {
+    await engine.run(pickFolderInMemory, index);
+    await engine.click('type-html');
+    await engine.click('export-start');
+    await waitFor('the pages in the folder', () => engine.run(() => window.zanveroTimings.total !== undefined));
+    return engine.run(() => Object.fromEntries(Array.from(window.zanveroFolder,
+                                                          ([name, bytes]) => [name, new TextDecoder().decode(bytes)])));
+  };
+  // The files' names and texts, in the order of their names.
+  const listed = (pages) => JSON.stringify(Object.entries(pages).map(([name, bytes]) => [name, String(bytes)]).sort());
+
+  const kept = await written(mine);
+  const shown = await takeMessage(engine);
+  check(listed(kept) === listed({ ...expected, 'index.html': mine }) &&
+        warning === 'zanvero-cli: warning: ' + shown.text + '\n' && shown.icon === 'information',
+        `folder with a start page of its own: ${Object.keys(kept).length} files, message ${JSON.stringify(shown)}`);
+  const replaced = await written(earlier['index.html'].toString());
+  await delay(300);
+  check(listed(replaced) === listed(expected) && !(await messageOpen(engine)),
+        'folder with an earlier overview: replaced, no message');
+  await engine.run(() => {
+    window.showDirectoryPicker = window.zanveroPicker;
+    const target = document.getElementById('html-target');
+    target.value = 'zip';
+    target.dispatchEvent(new Event('change'));
+  });
 }
 
 // The editor shows the built-in head text with its long lines unwrapped; an
