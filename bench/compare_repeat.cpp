@@ -21,6 +21,7 @@ namespace {
 class TDiscardSink final : public TOutputSink {
 public:
     void Write(const std::string&, std::string_view Bytes) override { Total += Bytes.size(); }
+    TFoundFile Find(const std::string&, std::size_t) const override { return {}; }
     std::size_t Total = 0;
 };
 
