@@ -1,5 +1,6 @@
 #include "MainformUnit.h"
 
+#include "CompareRunUnit.h"
 #include "FrontendRulesUnit.h"
 
 #include <QButtonGroup>
@@ -145,6 +146,15 @@ QString DraggedFile(const QMimeData* Data) {
     return File;
 }
 
+// The report's format: the one the file name's extension names, else the
+// chosen filter's.
+TReportFormat ReportFormatOf(const QString& FileName, const QString& Filter) {
+    const QString Suffix = QFileInfo(FileName).suffix().toLower();
+    if (Suffix == QStringLiteral("htm")) return TReportFormat::Html;
+    if (const std::optional<TReportFormat> Named = ReportFormatNamed(Suffix.toStdString())) return *Named;
+    return Filter == CsvReportFilter ? TReportFormat::Csv : TReportFormat::Html;
+}
+
 }  // namespace
 
 char LoaderDecimalSeparator() {
@@ -249,7 +259,13 @@ void TMainform::CreateControls() {
 
     ExportStartButton = new TMouseDownButton(QStringLiteral("&Exportieren"), this);
     ExportStartButton->setObjectName(QStringLiteral("ExportStartButton"));
-    ExportStartButton->setGeometry(8, 280, 369, 25);
+    // Leaves room on its right for the comparison.
+    ExportStartButton->setGeometry(8, 280, 273, 25);
+
+    CompareButton = new QPushButton(CompareButtonCaption, this);
+    CompareButton->setObjectName(QStringLiteral("CompareButton"));
+    CompareButton->setGeometry(287, 280, 90, 25);
+    CompareButton->setToolTip(CompareButtonHint);
 
     // The leading blanks make the whole width of the window react to the
     // mouse while the address itself stands at the right edge.
@@ -268,6 +284,14 @@ void TMainform::CreateControls() {
                                       QStringLiteral("Comma Separated Values (*.CSV)"), QStringLiteral("CSV"));
     SQLFileSaveDialog = NewFileDialog(this, QStringLiteral("SQL-Dump-Datei Speichern"), QFileDialog::AcceptSave,
                                       QStringLiteral("SQL-Dump (*.SQL)"), QStringLiteral("SQL"));
+    CompareOpenDialog = NewFileDialog(this, CompareOpenDialogTitle, QFileDialog::AcceptOpen,
+                                      QStringLiteral("Digenius Setting-Dateien (*.cxf)"), QString());
+    ReportSaveDialog = NewFileDialog(this, ReportSaveDialogTitle, QFileDialog::AcceptSave, HtmlReportFilter,
+                                     QStringLiteral("html"));
+    ReportSaveDialog->setNameFilters({HtmlReportFilter, CsvReportFilter});
+    connect(ReportSaveDialog, &QFileDialog::filterSelected, this, [this](const QString& Filter) {
+        ReportSaveDialog->setDefaultSuffix(Filter == CsvReportFilter ? QStringLiteral("csv") : QStringLiteral("html"));
+    });
 
     // Tab order: the export button first (it has the focus when the window
     // opens), then the export type, the exclusions, and Html-Header last.
@@ -282,9 +306,11 @@ void TMainform::CreateControls() {
                         ExcludeChannelVPIDCheckBox,
                         Button1};
     for (std::size_t i = 1; i < std::size(Chain); ++i) setTabOrder(Chain[i - 1], Chain[i]);
+    setTabOrder(ExportStartButton, CompareButton);
     ExportStartButton->setFocus();
 
     connect(ExportStartButton, &TMouseDownButton::MouseDown, this, &TMainform::ExportStartButtonMouseDown);
+    connect(CompareButton, &QPushButton::clicked, this, &TMainform::CompareButtonClick);
     connect(CxfFileSelectSpeedButton, &QToolButton::clicked, this, &TMainform::CxfFileSelectSpeedButtonClick);
     connect(ExportDirectorySpeedButton, &QToolButton::clicked, this, &TMainform::ExportDirectorySpeedButtonClick);
     connect(Button1, &QPushButton::clicked, this, &TMainform::Button1Click);
@@ -364,6 +390,45 @@ void TMainform::closeEvent(QCloseEvent* Event) {
 
 void TMainform::ExportStartButtonMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
     Guarded([this] { RunExport(*this, *Backend); });
+}
+
+void TMainform::CompareButtonClick() {
+    Guarded([this] {
+        const QString NewName = CxfFileNameLabel->text();
+        if (NewName.isEmpty()) {
+            ShowErrorMessage(CxfFileNotFoundText);
+            return;
+        }
+        // The chosen file first, so that a fault in it is told before the
+        // user is asked for anything.
+        const char Separator = LoaderDecimalSeparator();
+        TCompareRequest Request;
+        Request.New = {ToCoreText(NewName), ToCoreText(NewName)};
+        const std::unique_ptr<TCxfFile> New = LoadComparedFile(Request.New, Separator, TCharset::Windows1252);
+
+        // Backups tend to lie beside the file.
+        const QFileInfo Chosen(NewName);
+        CompareOpenDialog->setDirectory(Chosen.absolutePath());
+        const std::optional<QString> OldName = Services.RunFileDialog(*CompareOpenDialog);
+        if (!OldName) return;
+        ReportSaveDialog->setDirectory(ReportSaveDialogInitialDir.isEmpty() ? Chosen.absolutePath()
+                                                                            : ReportSaveDialogInitialDir);
+        ReportSaveDialog->selectFile(Chosen.completeBaseName() + QStringLiteral("-changes.") +
+                                     ReportSaveDialog->defaultSuffix());
+        const std::optional<QString> ReportName = Services.RunFileDialog(*ReportSaveDialog);
+        if (!ReportName) return;
+        ReportSaveDialogInitialDir = QDir::toNativeSeparators(QFileInfo(*ReportName).absolutePath());
+
+        const QString Old = QDir::toNativeSeparators(*OldName);
+        Request.Old = {ToCoreText(Old), ToCoreText(Old)};
+        Request.Format = ReportFormatOf(*ReportName, ReportSaveDialog->selectedNameFilter());
+        Request.ReportFileName = ToCoreText(QDir::toNativeSeparators(*ReportName));
+        Request.DecimalSeparator = Separator;
+        Request.Options.ExcludeChannelUF = ExcludeChannelUFChecked();
+        Request.Options.ExcludeChannelVPID = ExcludeChannelVPIDChecked();
+        WriteChangeReport(*LoadComparedFile(Request.Old, Separator, TCharset::Windows1252), *New, Request,
+                          DefaultFileSink());
+    });
 }
 
 void TMainform::CxfFileSelectSpeedButtonClick() {

@@ -89,6 +89,14 @@ inline const QString MorvaneAddress = QStringLiteral("https://www.morvane.exampl
 inline const QString MorvaneToolsPage =
     QStringLiteral("https://www.morvane.example/html/index.php?page=tools&lang=deutsch&menu=on");
 inline const QString ExportDirectoryChooserTitle = QStringLiteral("Exportverzeichnis wählen:");
+// The comparison with an older file.
+inline const QString CompareButtonCaption = QStringLiteral("&Vergleichen…");
+inline const QString CompareButtonHint =
+    QStringLiteral("Die .cxf-Datei mit einer älteren vergleichen: neue, entfernte und geänderte Kanäle");
+inline const QString CompareOpenDialogTitle = QStringLiteral("Ältere .cxf-Datei zum Vergleich wählen");
+inline const QString ReportSaveDialogTitle = QStringLiteral("Änderungsbericht speichern");
+inline const QString HtmlReportFilter = QStringLiteral("Änderungsbericht als HTML-Seite (*.html)");
+inline const QString CsvReportFilter = QStringLiteral("Änderungsbericht als CSV-Datei (*.csv)");
 
 inline constexpr int CreatedOpacity = 245;
 inline constexpr int ActiveOpacity = 255;
@@ -116,6 +124,10 @@ public:
     void FormCreate();
     void FormClose();
     void ExportStartButtonMouseDown(Qt::MouseButton Button, Qt::KeyboardModifiers Shift, QPoint Pos);
+    // Compares the chosen .cxf file with an older one that the user picks
+    // and saves the change report under a name the user gives, as HTML or
+    // CSV; the exclusions act as in an export.
+    void CompareButtonClick();
     void CxfFileSelectSpeedButtonClick();
     void ExportDirectorySpeedButtonClick();
     void Button1Click();
@@ -162,11 +174,15 @@ public:
     QFileDialog* CxfFileOpenDialog;
     QFileDialog* CSVFileSaveDialog;
     QFileDialog* SQLFileSaveDialog;
+    QPushButton* CompareButton;
+    QFileDialog* CompareOpenDialog;
+    QFileDialog* ReportSaveDialog;
 
     // Initial directories of the three file dialogs (native form).
     QString CxfFileOpenDialogInitialDir;
     QString CSVFileSaveDialogInitialDir;
     QString SQLFileSaveDialogInitialDir;
+    QString ReportSaveDialogInitialDir;  // not kept between runs; empty: the chosen file's folder
 
     // The HTML head text, UTF-8 lines.
     std::vector<std::string> HtmlHeaderLines;

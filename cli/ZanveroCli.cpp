@@ -18,6 +18,7 @@
 #include <system_error>
 #include <vector>
 
+#include "CompareRunUnit.h"
 #include "CxfCSVExporterUnit.h"
 #include "CxfExportWriter.h"
 #include "CxfFileUnit.h"
@@ -38,7 +39,9 @@ constexpr int StandardOutputDescriptor = 1;
 constexpr const char* ProgramName = "zanvero-cli";
 constexpr const char* Synopsis =
     "Usage: zanvero-cli --format html|csv|sql --output PATH [--exclude LIST] "
-    "[--decimal-separator C] [--head-text FILE] [--charset windows-1252|utf-8] [--literal-names] INPUT.cxf\n";
+    "[--decimal-separator C] [--head-text FILE] [--charset windows-1252|utf-8] [--literal-names] INPUT.cxf\n"
+    "       zanvero-cli --compare OLD.cxf --format csv|html --output PATH [--exclude LIST] "
+    "[--decimal-separator C] [--charset windows-1252|utf-8] [--literal-names] NEW.cxf\n";
 
 // A wrong command line; its text says what was wrong.
 class EUsageError : public std::runtime_error {
@@ -65,6 +68,9 @@ const TValueOption ValueOptions[] = {
     {"charset", "windows-1252|utf-8", "Character set of the CSV file and the dump, and of the names in the pages: "
                                       "windows-1252 (letters it lacks become their nearest letter or ?) or utf-8 "
                                       "(every name as the receiver stores it). Default: windows-1252."},
+    {"compare", "OLD.cxf", "Instead of converting INPUT.cxf, compares it with this older file and writes the change "
+                           "report (--format csv or html) to the file --output names, - for standard output: "
+                           "added, removed and changed channels."},
 };
 
 // The command line split into option values and inputs.
@@ -91,6 +97,7 @@ struct TRequest {
     char DecimalSeparator = '.';
     std::string HeadTextFile;  // empty: the built-in head text
     TCharset Charset = TCharset::Windows1252;
+    std::string CompareWith;  // the older file of a change report; empty: a conversion
 };
 
 void Print(std::FILE* Stream, const std::string& Text) { std::fwrite(Text.data(), 1, Text.size(), Stream); }
@@ -140,7 +147,7 @@ std::string OptionName(const std::string& Argument) {
 std::optional<TArguments> SplitCommandLine(const std::vector<std::string>& Arguments) {
     CLI::App App(
         "Converts the channel settings file (.cxf) of a satellite receiver into HTML pages, a CSV file or a MySQL "
-        "dump.",
+        "dump. With --compare, reports what changed against an older one.",
         ProgramName);
     App.formatter(std::make_shared<THelpFormatter>());
     App.set_help_flag("-h,--help", "Shows this help.");
@@ -154,7 +161,7 @@ std::optional<TArguments> SplitCommandLine(const std::vector<std::string>& Argum
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     TArguments Split;
     App.add_flag("--literal-names", Split.LiteralNames,
-                 "CSV: write every name exactly as stored. By default a name that a spreadsheet would run as a formula "
+                 "CSV, also a change report's: write every name exactly as stored. By default a name that a spreadsheet would run as a formula "
                  "(such as =1+1, @SUM(A1) or -2+3, but not -5 or -) gets an apostrophe in front, since names come "
                  "from the broadcasts. For a program that reads the file, not a spreadsheet.");
     App.add_option("INPUT.cxf", Split.Inputs, "The receiver's channel settings file.");
@@ -202,6 +209,11 @@ std::string SingleValue(const TArguments& Arguments, const std::string& Name) {
 TFormat ParseFormat(const TArguments& Arguments) {
     if (!Arguments.IsSet("format")) throw EUsageError("missing --format (html, csv or sql)");
     const std::string Format = SingleValue(Arguments, "format");
+    if (Arguments.IsSet("compare")) {
+        if (!ReportFormatNamed(Format))
+            throw EUsageError("the change report has no format " + Quoted(Format) + " (expected csv or html)");
+        return Format == "csv" ? TFormat::Csv : TFormat::Html;
+    }
     if (Format == "html") return TFormat::Html;
     if (Format == "csv") return TFormat::Csv;
     if (Format == "sql") return TFormat::Sql;
@@ -245,11 +257,18 @@ TCharset ParseCharset(const std::string& Name) {
 TRequest ParseCommandLine(const TArguments& Arguments) {
     TRequest Request;
     Request.Format = ParseFormat(Arguments);
+    if (Arguments.IsSet("compare")) {
+        Request.CompareWith = SingleValue(Arguments, "compare");
+        if (Request.CompareWith.empty()) throw EUsageError("--compare needs the older .cxf file");
+        // The report has a head of its own.
+        if (Arguments.IsSet("head-text")) throw EUsageError("--head-text does not apply to --compare");
+    }
 
     if (!Arguments.IsSet("output")) throw EUsageError("missing --output");
     Request.Output = SingleValue(Arguments, "output");
     if (Request.Output.empty()) throw EUsageError("--output needs a path");
-    Request.ToStandardOutput = Request.Output == "-" && Request.Format != TFormat::Html;
+    // The pages of a conversion need a directory; a report is one file.
+    Request.ToStandardOutput = Request.Output == "-" && (Request.Format != TFormat::Html || !Request.CompareWith.empty());
 
     ParseExclusions(Arguments.ValuesOf("exclude"), Request.Options);
     Request.Options.CsvLiteralNames = Arguments.LiteralNames;
@@ -331,6 +350,20 @@ void Convert(TRequest& Request) {
     }
 }
 
+// The change report of the older file against the input.
+void Compare(const TRequest& Request) {
+    TCompareRequest Compare;
+    Compare.Old = {Request.CompareWith, Request.CompareWith};
+    Compare.New = {Request.Input, Request.Input};
+    Compare.Format = Request.Format == TFormat::Csv ? TReportFormat::Csv : TReportFormat::Html;
+    Compare.ReportFileName = Request.Output;
+    Compare.DecimalSeparator = Request.DecimalSeparator;
+    Compare.Charset = Request.Charset;
+    Compare.Options = Request.Options;
+    TDescriptorSink StandardOutput(StandardOutputDescriptor);
+    RunCompare(Compare, Request.ToStandardOutput ? static_cast<TOutputSink&>(StandardOutput) : DefaultFileSink());
+}
+
 void PrintError(const std::string& Message) { Print(stderr, std::string(ProgramName) + ": " + Message + "\n"); }
 
 }  // namespace
@@ -340,7 +373,10 @@ int RunCli(const std::vector<std::string>& Arguments) {
         const std::optional<TArguments> Split = SplitCommandLine(Arguments);
         if (!Split) return 0;
         TRequest Request = ParseCommandLine(*Split);
-        Convert(Request);
+        if (Request.CompareWith.empty())
+            Convert(Request);
+        else
+            Compare(Request);
         return 0;
     } catch (const EUsageError& Error) {
         PrintError(Error.what());

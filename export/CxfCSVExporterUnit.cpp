@@ -1,8 +1,6 @@
 #include "CxfCSVExporterUnit.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <stdexcept>
 #include <string_view>
 
@@ -14,22 +12,15 @@ constexpr std::string_view HeaderLine =
     "\"Service_ID\";\"Original_Network_ID\";\"Transport_Stream_ID\";\"Unsed_Flag\";\"Pay_TV\";"
     "\"Package\"\r\n";
 
-// Spreadsheets read a CSV file as UTF-8 only when it starts with this mark.
-constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
 constexpr std::size_t FieldCount = 18;
 constexpr std::size_t NumberFieldCount = 12;
 constexpr std::size_t NameFieldCount = 3;
-constexpr std::size_t MaxDigits = 10;  // an unsigned 32-bit value
 
 // What a line can take besides the text of its four names and its position:
-// quotes and separators, the numbers at their widest, two flags, the
-// polarisation letter, the line end and an apostrophe before each name.
-constexpr std::size_t FixedLineBound = FieldCount * 3 + NumberFieldCount * MaxDigits + 2 + 1 + 2 + NameFieldCount;
-
-// A spreadsheet takes a cell that starts with an apostrophe for text, never
-// for a formula (some show the apostrophe, some hide it).
-constexpr char FormulaGuard = '\'';
+// quotes, separators and the line end, the numbers at their widest, two
+// flags, the polarisation letter and an apostrophe before each name.
+constexpr std::size_t FixedLineBound =
+    FieldCount * TCsvLineWriter::BytesPerField + 1 + NumberFieldCount * MaxCsvNumberSize + 2 + 1 + NameFieldCount;
 
 bool IsAsciiDigit(char C) { return C >= '0' && C <= '9'; }
 
@@ -45,70 +36,13 @@ bool IsPlainNumber(std::string_view Text) {
     return At > FractionStart && At == Text.size();
 }
 
-// Writes the fields of one line into a buffer that is known to be large
-// enough: each field in double quotes, fields separated by ";".
-class TLineWriter {
-public:
-    explicit TLineWriter(char* At) : FAt(At) { *FAt++ = '"'; }
-
-    void Number(unsigned Value) {
-        Next();
-        FAt = std::to_chars(FAt, FAt + MaxDigits, Value).ptr;
-    }
-
-    void Text(std::string_view Value) {
-        Next();
-        Copy(Value);
-    }
-
-    // A name comes from the broadcasts, so a spreadsheet must not run it: one
-    // it would take for a formula gets the guard as its first character.
-    void Name(std::string_view Value, bool Literal) {
-        Next();
-        if (!Literal && StartsFormula(Value)) *FAt++ = FormulaGuard;
-        Copy(Value);
-    }
-
-    void Flag(bool Value) {
-        Next();
-        *FAt++ = Value ? '1' : '0';
-    }
-
-    // Ends the line and returns where the next one starts.
-    char* EndLine() {
-        std::memcpy(FAt, "\"\r\n", 3);
-        return FAt + 3;
-    }
-
-private:
-    // A double quote inside a field would end it early: it becomes an
-    // apostrophe, the only change made to a text apart from the guard.
-    void Copy(std::string_view Value) {
-        for (const char C : Value) *FAt++ = C == '"' ? '\'' : C;
-    }
-
-    // Closes the previous field and opens the next one.
-    void Next() {
-        if (FFirst) {
-            FFirst = false;
-            return;
-        }
-        std::memcpy(FAt, "\";\"", 3);
-        FAt += 3;
-    }
-
-    char* FAt;
-    bool FFirst = true;
-};
-
-bool IsExcluded(const TExportOptions& Options, const TChannel& Channel) {
-    if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) return true;
-    if (Options.ExcludeChannelUF && Channel.UF) return true;
-    // Without a satellite the line would lack its name and position.
-    return Channel.Transponder->Satellite == nullptr;
-}
-
 }  // namespace
+
+bool CsvWritesChannel(const TExportOptions& Options, const TChannel& Channel) {
+    if (Options.ExcludeChannelVPID && Channel.VideoPID == 0) return false;
+    if (Options.ExcludeChannelUF && Channel.UF) return false;
+    return Channel.Transponder->Satellite != nullptr;
+}
 
 bool StartsFormula(std::string_view Text) {
     if (Text.empty()) return false;
@@ -136,7 +70,7 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
     const std::string_view Start = Database.Charset() == TCharset::Utf8 ? Utf8ByteOrderMark : std::string_view();
     std::size_t Bound = Start.size() + HeaderLine.size();
     for (const auto& Channel : Channels) {
-        if (IsExcluded(Options, *Channel)) continue;
+        if (!CsvWritesChannel(Options, *Channel)) continue;
         const TSatellite& Satellite = *Channel->Transponder->Satellite;
         Bound += FixedLineBound + Channel->Name.size() + Satellite.Name.size() + Satellite.PositionText.size() +
                  Packages.at(Channel->PackageID).size();
@@ -147,11 +81,11 @@ void TCxfCSVExporter::Export(const TExportOptions& Options) {
 
     for (std::size_t Index = 0; Index < Channels.size(); ++Index) {
         const TChannel& Channel = *Channels[Index];
-        if (IsExcluded(Options, Channel)) continue;
+        if (!CsvWritesChannel(Options, Channel)) continue;
         const TTransponder& Transponder = *Channel.Transponder;
         const TSatellite& Satellite = *Transponder.Satellite;
 
-        TLineWriter Line(At);
+        TCsvLineWriter Line(At);
         Line.Number(static_cast<unsigned>(Index));
         Line.Number(Channel.Number);
         Line.Name(Channel.Name, Options.CsvLiteralNames);

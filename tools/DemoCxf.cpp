@@ -1,5 +1,6 @@
 #include "DemoCxf.h"
 
+#include <map>
 #include <string>
 
 #include "CxfImageBuilder.h"
@@ -146,6 +147,52 @@ const std::vector<DemoSatellite>& LineUp() {
     return Satellites;
 }
 
+// What the later scan changed about a channel of the line-up, by its name.
+struct TScanChange {
+    const char* Name = nullptr;  // the new name; none: the name stays
+    bool Gone = false;
+    int AudioShift = 0;
+    bool Visible = false;  // the hidden channel is shown
+};
+
+const std::map<std::string, TScanChange>& ScanChanges() {
+    static const std::map<std::string, TScanChange> Changes = {
+        {"Das Erste", {.Name = "Das Erste HD"}},
+        {"ONE", {.Gone = true}},
+        {"ZDFneo", {.AudioShift = 4}},
+        {"Sky Replay", {.Gone = true}},
+        {"Sky Sport Austria", {.Visible = true}},
+        {"Polsat Café", {.Name = "Polsat Café HD"}},
+        {"TVP3 Łódź", {.Gone = true}},
+        {"<Türksat>", {.Name = "<Türksat TV>"}},
+        {"ServusTV", {.Name = "ServusTV Österreich"}},
+    };
+    return Changes;
+}
+
+// Channels the later scan found, each in the unused record after its
+// transponder (named by its frequency), with service IDs of their own.
+struct TScanAddition {
+    std::uint16_t Frequency;
+    DemoChannel Channel;
+    std::uint16_t ServiceID;
+};
+
+const std::vector<TScanAddition>& ScanAdditions() {
+    static const std::vector<TScanAddition> Additions = {
+        {11836, {"ARD Plus"}, 29001},
+        {10992, {"Rai 4"}, 29002},
+        {12187, {"RTL Passion"}, 29003},
+    };
+    return Additions;
+}
+
+// The transponders that moved, by their old frequency.
+const std::map<std::uint16_t, std::uint16_t>& ScanRetunes() {
+    static const std::map<std::uint16_t, std::uint16_t> Retunes = {{10872, 10876}};
+    return Retunes;
+}
+
 std::uint16_t PolarisationCode(char Letter) {
     switch (Letter) {
         case 'V': return 1;
@@ -157,7 +204,9 @@ std::uint16_t PolarisationCode(char Letter) {
 
 }  // namespace
 
-std::vector<std::uint8_t> BuildDemoImage() {
+namespace {
+
+std::vector<std::uint8_t> BuildImage(bool Scanned) {
     using namespace testsupport;
     CxfImageBuilder B;
     int TransponderIndex = 0;
@@ -165,36 +214,57 @@ std::vector<std::uint8_t> BuildDemoImage() {
     std::uint16_t Pid = 101;
     std::uint16_t ServiceID = 28001;
     const auto& Satellites = LineUp();
+    auto PutChannel = [&B](int Index, int Transponder, const DemoChannel& Ch, std::uint16_t Pid,
+                           std::uint16_t ServiceID, const TScanChange& Change) {
+        const bool IsRadio = Ch.What == Radio || Ch.What == HiddenRadio;
+        const bool IsHidden = (Ch.What == Hidden || Ch.What == HiddenRadio) && !Change.Visible;
+        const std::uint16_t Video = IsRadio ? 0 : Pid;
+        B.Channel(Index, {.Name = Change.Name ? Change.Name : Ch.Name,
+                          .TransponderWord = static_cast<std::uint16_t>(Transponder),
+                          .VideoWord = static_cast<std::uint16_t>(Video | (IsHidden ? 0x2000 : 0)),
+                          .AudioPID = static_cast<std::uint16_t>(Pid + 1 + Change.AudioShift),
+                          .PCRPID = IsRadio ? static_cast<std::uint16_t>(Pid + 1) : Pid,
+                          .TeletextPID = IsRadio ? std::uint16_t{0} : static_cast<std::uint16_t>(Pid + 3),
+                          .ServiceID = ServiceID});
+    };
     for (std::size_t s = 0; s < Satellites.size(); ++s) {
         const DemoSatellite& Sat = Satellites[s];
         const auto SatIndex = static_cast<std::uint8_t>(s);
         B.Satellite(SatIndex, {.Name = Sat.Name,
                                .PositionWord = static_cast<std::uint16_t>(Sat.Position | (Sat.UF ? 0x1000 : 0))});
         for (const DemoTransponder& Tp : Sat.Transponders) {
+            std::uint16_t Frequency = Tp.Frequency;
+            if (const auto Retune = ScanRetunes().find(Frequency); Scanned && Retune != ScanRetunes().end())
+                Frequency = Retune->second;
             B.Transponder(TransponderIndex, {.FirstWord = static_cast<std::uint16_t>(
-                                                 Tp.Frequency | PolarisationCode(Tp.Polarisation) << 14),
+                                                 Frequency | PolarisationCode(Tp.Polarisation) << 14),
                                              .Symbolrate = Tp.Symbolrate,
                                              .SatelliteIndex = SatIndex,
                                              .Flags = static_cast<std::uint8_t>(Tp.UF ? 1 : 0),
                                              .OriginalNetworkID = Tp.OriginalNetworkID,
                                              .TransportStreamID = Tp.TransportStreamID});
             for (const DemoChannel& Ch : Tp.Channels) {
-                const bool IsRadio = Ch.What == Radio || Ch.What == HiddenRadio;
-                const bool IsHidden = Ch.What == Hidden || Ch.What == HiddenRadio;
-                const std::uint16_t Video = IsRadio ? 0 : Pid;
-                B.Channel(ChannelIndex++, {.Name = Ch.Name,
-                                           .TransponderWord = static_cast<std::uint16_t>(TransponderIndex),
-                                           .VideoWord = static_cast<std::uint16_t>(Video | (IsHidden ? 0x2000 : 0)),
-                                           .AudioPID = static_cast<std::uint16_t>(Pid + 1),
-                                           .PCRPID = IsRadio ? static_cast<std::uint16_t>(Pid + 1) : Pid,
-                                           .TeletextPID = IsRadio ? std::uint16_t{0} : static_cast<std::uint16_t>(Pid + 3),
-                                           .ServiceID = ServiceID++});
+                const auto Found = ScanChanges().find(Ch.Name);
+                const TScanChange Change = Scanned && Found != ScanChanges().end() ? Found->second : TScanChange();
+                if (!Change.Gone) PutChannel(ChannelIndex, TransponderIndex, Ch, Pid, ServiceID, Change);
+                ++ChannelIndex;
+                ++ServiceID;
                 Pid = static_cast<std::uint16_t>(Pid + 10);
             }
+            // An unused record between transponders, as receivers leave them;
+            // the later scan puts what it found there.
+            for (const TScanAddition& Addition : ScanAdditions())
+                if (Scanned && Addition.Frequency == Tp.Frequency)
+                    PutChannel(ChannelIndex, TransponderIndex, Addition.Channel, Pid, Addition.ServiceID, {});
             ++TransponderIndex;
-            // An unused record between transponders, as receivers leave them.
             ++ChannelIndex;
         }
     }
     return B.Bytes();
 }
+
+}  // namespace
+
+std::vector<std::uint8_t> BuildDemoImage() { return BuildImage(false); }
+
+std::vector<std::uint8_t> BuildChangedDemoImage() { return BuildImage(true); }

@@ -1,11 +1,14 @@
 // Writes .cxf images that reach the corners of every export, for comparing
 // the converters of two systems byte for byte: zanvero-make-samples DIR
+// DIR/changed/ holds later versions of two of them, each under the same name,
+// for comparing change reports.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <string>
 
 #include "CxfImageBuilder.h"
+#include "DemoCxf.h"
 
 namespace {
 
@@ -47,6 +50,22 @@ CxfImageBuilder Corners() {
     return Image;
 }
 
+// Corners() after a later scan: a name that only its quotes tell apart, one a
+// spreadsheet would run, a renamed satellite, a retuned transponder, a
+// channel whose UF flag and one whose video PID changed, one gone and one new.
+CxfImageBuilder ChangedCorners() {
+    CxfImageBuilder Image = Corners();
+    Image.Satellite(4, {"T\xC3\xBCrksat 42E", 420})
+        .Transponder(3, {10759 | 3 << 14, 30000, 2, 0, 2, 3})
+        .Channel(2, {"=Das Erste", 0, 101, 102, 101, 104, 28106})
+        .Channel(4, {"Sky '1'; O'Neil\\", 0, 0x2000 | 255, 256, 255, 0, 4})
+        .Channel(6, {"Radio", 0, 0x1000, 8, 0, 0, 6})
+        .Channel(8, {"West\x01 UF", 1, 0x2000 | 10, 11, 10, 0, 8})
+        .Channel(13, {"", 0x3FF})
+        .Channel(20, {"Neu \"1\"", 5, 30, 31, 30, 0, 21});
+    return Image;
+}
+
 // Satellites whose names differ only in what the page names replace by "_":
 // the later ones' pages are written over the earlier ones' in the same run.
 CxfImageBuilder RepeatedPageNames() {
@@ -78,6 +97,11 @@ int main(int argc, char* argv[]) {
         CxfImageBuilder Short = Corners();
         Short.Bytes().resize(CxfFileSize - 1);
         Short.WriteTo(Dir / "short.cxf");
+        std::filesystem::create_directories(Dir / "changed");
+        ChangedCorners().WriteTo(Dir / "changed" / "corners.cxf");
+        const auto Demo = BuildChangedDemoImage();
+        WriteFileBytes(Dir / "changed" / "demo.cxf",
+                       std::string_view(reinterpret_cast<const char*>(Demo.data()), Demo.size()));
     } catch (const std::exception& Error) {
         std::fprintf(stderr, "zanvero-make-samples: %s\n", Error.what());
         return 1;

@@ -1,8 +1,9 @@
 // The browser page's converter: the window's export run (RunExport) with the
-// page in the window's place. The page hands over the chosen file's bytes and
-// the settings; the run's messages and the finished output files stay in
-// memory until the page has fetched them. Nothing here touches the page
-// itself, so the order of steps and every text are those of the window.
+// page in the window's place, and the comparison of the chosen file with an
+// older one (RunCompare). The page hands over the files' bytes and the
+// settings; the run's messages and the finished output files stay in memory
+// until the page has fetched them. Nothing here touches the page itself, so
+// the order of steps and every text are those of the window.
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "CompareRunUnit.h"
 #include "CxfCSVExporterUnit.h"
 #include "CxfExportWriter.h"
 #include "CxfFileUnit.h"
@@ -27,9 +29,11 @@
 
 namespace {
 
-// The chosen file lives in the module's in-memory file system, so the run
-// finds and loads it exactly as the window does a file on disk.
+// The chosen files live in the module's in-memory file system, so the run
+// finds and loads them exactly as the window does files on disk. Each slot
+// has a folder of its own: the older file may have the same name.
 const std::string InputDirectory = "/input/";
+const std::string OlderDirectory = "/older/";
 // The run creates this directory as the window creates its export folder;
 // the pages themselves go to the memory sink under their bare names.
 const std::string ExportDirectory = "/export/";
@@ -38,6 +42,8 @@ const std::string ExportDirectory = "/export/";
 // folder to look into; the page has nothing to offer, so it says why.
 const std::string NoPagesText =
     "Keine HTML-Seiten erzeugt: Kein benannter Satellit hat Kanäle, die nicht vom Export ausgeschlossen sind.";
+// A comparison without the older file, which the window asks for itself.
+const std::string NoOlderFileText = "Keine ältere .cxf-Datei zum Vergleich gewählt.";
 
 // A value the page hands over by name. The names are those that the page's
 // controls carry (index.html), so neither side knows the other's numbers;
@@ -77,6 +83,7 @@ constexpr TNamed<std::string (*)()> Texts[] = {
 
 struct TPageSettings {
     int ExportType = etHTML;
+    TReportFormat ReportFormat = TReportFormat::Html;
     unsigned Exclusions = 0;  // TExclusionBit
     char DecimalSeparator = ',';
     TCharset Charset = TCharset::Windows1252;
@@ -106,10 +113,25 @@ constexpr TNamed<void (*)(TPageSettings&, std::string_view)> SettingParsers[] = 
     {"csv-names",
      [](TPageSettings& S, std::string_view V) { S.CsvLiteralNames = Named(CsvNameForms, V, "CSV name form"); }},
     {"head-text", [](TPageSettings& S, std::string_view V) { S.HeadText = EditorTextToHeadLines(V); }},
+    {"report-kind",
+     [](TPageSettings& S, std::string_view V) {
+         const std::optional<TReportFormat> Format = ReportFormatNamed(V);
+         if (!Format) throw std::invalid_argument("unknown report kind \"" + std::string(V) + "\"");
+         S.ReportFormat = *Format;
+     }},
+};
+
+// A file the page handed over, in its folder under the name the user knows.
+struct TPageFile {
+    const std::string& Directory;
+    std::string Name;  // empty: none chosen
+
+    std::string Path() const { return Directory + Name; }
 };
 
 struct TPageState {
-    std::string InputName;  // as the user's file was called; empty: none chosen
+    TPageFile Input{InputDirectory, {}};  // the file to convert, the newer one of a comparison
+    TPageFile Older{OlderDirectory, {}};  // the older one of a comparison
     TPageSettings Next;     // the settings of the next run
     TMemorySink Output;
     bool OutputArePages = false;  // the last run's files are HTML pages, not one download
@@ -150,7 +172,7 @@ public:
     }
 
     std::string CxfFileNameText() const override {
-        return State().InputName.empty() ? std::string() : InputDirectory + State().InputName;
+        return State().Input.Name.empty() ? std::string() : State().Input.Path();
     }
     std::string ExportPathText() const override { return ExportDirectory; }
     int ExportTypeItemIndex() const override { return FSettings.ExportType; }
@@ -166,7 +188,7 @@ public:
     void SetExportButtonCaption(const std::string& Caption) override { FCaption = Caption; }
 
     std::optional<std::string> RunSaveDialog(TSaveDialogKind Kind) override {
-        return Stem(State().InputName) + (Kind == TSaveDialogKind::CSV ? ".csv" : ".sql");
+        return Stem(State().Input.Name) + (Kind == TSaveDialogKind::CSV ? ".csv" : ".sql");
     }
     void SetSaveDialogInitialDir(TSaveDialogKind, const std::string&) override {}
 
@@ -204,6 +226,30 @@ private:
     const TPageSettings& FSettings;
 };
 
+// The files by the names the page knows them by.
+constexpr TNamed<TPageFile TPageState::*> FileSlots[] = {{"input", &TPageState::Input},
+                                                        {"older", &TPageState::Older}};
+
+TPageFile& FileSlot(const char* Name) { return State().*Named(FileSlots, Name ? Name : "", "file slot"); }
+
+// Sets up a run: its settings are those set since the last one, which then
+// start again from their defaults; no files and no message yet.
+TPageSettings StartRun(bool WritesPages) {
+    TPageState& Page = State();
+    Page.Output.Files.clear();
+    Page.OutputArePages = WritesPages;
+    Report(mkNone, "");
+    return std::exchange(Page.Next, TPageSettings());
+}
+
+// What the window's top-level handler does with an error that ended a run:
+// its text in an error box; and nothing written.
+int EndRunWithError(const std::exception& Error) {
+    State().Output.Files.clear();
+    Report(mkError, ErrorBoxText(Error.what()));
+    return 1;
+}
+
 const std::pair<std::string, std::string>* OutputFile(int Index) {
     const auto& Files = State().Output.Files;
     if (Index < 0 || static_cast<std::size_t>(Index) >= Files.size()) return nullptr;
@@ -214,30 +260,32 @@ const std::pair<std::string, std::string>* OutputFile(int Index) {
 
 extern "C" {
 
-// Takes the chosen file's name and bytes; an empty name forgets the file.
-// 0 when the file is in place.
-EMSCRIPTEN_KEEPALIVE int ZanveroSetInput(const char* Name, const std::uint8_t* Bytes, int Size) {
-    TPageState& Page = State();
-    if (!Page.InputName.empty()) std::remove((InputDirectory + Page.InputName).c_str());
-    Page.InputName.clear();
+// Takes a chosen file's name and bytes into the named slot (FileSlots:
+// "input", "older"); an empty name forgets the slot's file. 0 when the file
+// is in place.
+EMSCRIPTEN_KEEPALIVE int ZanveroSetFile(const char* Slot, const char* Name, const std::uint8_t* Bytes, int Size) {
+    TPageFile& Held = FileSlot(Slot);
+    if (!Held.Name.empty()) std::remove(Held.Path().c_str());
+    Held.Name.clear();
     const std::string Chosen = Name ? Name : "";
     if (Chosen.empty() || Chosen.find('/') != std::string::npos || Chosen == "." || Chosen == "..") return 1;
-    ForceDirectories(InputDirectory);
-    std::ofstream File(InputDirectory + Chosen, std::ios::binary | std::ios::trunc);
+    ForceDirectories(Held.Directory);
+    std::ofstream File(Held.Directory + Chosen, std::ios::binary | std::ios::trunc);
     File.write(reinterpret_cast<const char*>(Bytes), Size);
     File.close();
     if (!File) return 1;
-    Page.InputName = Chosen;
+    Held.Name = Chosen;
     return 0;
 }
 
-// What the chosen file holds, its names read in the named charset, as one
-// German line, or the loader's error as the window would show it.
-EMSCRIPTEN_KEEPALIVE const char* ZanveroDescribe(const char* Charset) {
-    if (State().InputName.empty()) return Hand(CxfFileNotFoundText);
+// What the file in the named slot holds, its names read in the named
+// charset, as one German line, or the loader's error as the window would
+// show it.
+EMSCRIPTEN_KEEPALIVE const char* ZanveroDescribe(const char* Slot, const char* Charset) {
+    const TPageFile& Chosen = FileSlot(Slot);
+    if (Chosen.Name.empty()) return Hand(CxfFileNotFoundText);
     try {
-        const TCxfFile Database(InputDirectory + State().InputName, '.',
-                                Named(Charsets, Charset ? Charset : "", "charset"));
+        const TCxfFile Database(Chosen.Path(), '.', Named(Charsets, Charset ? Charset : "", "charset"));
         std::size_t NamedSatellites = 0;
         for (const auto& Satellite : Database.Satellites())
             if (!Satellite->Name.empty()) ++NamedSatellites;
@@ -269,10 +317,7 @@ EMSCRIPTEN_KEEPALIVE int ZanveroSet(const char* Name, const char* Value) {
 // the run came to its end, 1 when an error ended it.
 EMSCRIPTEN_KEEPALIVE int ZanveroRun() {
     TPageState& Page = State();
-    const TPageSettings Settings = std::exchange(Page.Next, TPageSettings());
-    Page.Output.Files.clear();
-    Page.OutputArePages = Settings.ExportType == etHTML;
-    Report(mkNone, "");
+    const TPageSettings Settings = StartRun(Page.Next.ExportType == etHTML);
 
     TPageHost Host(Settings);
     TPageBackend Backend(Settings);
@@ -284,10 +329,35 @@ EMSCRIPTEN_KEEPALIVE int ZanveroRun() {
             Report(mkInformation, NoPagesText);
         return 0;
     } catch (const std::exception& Error) {
-        // As the window's top-level handler: the error's text in an error box.
-        Page.Output.Files.clear();
-        Report(mkError, ErrorBoxText(Error.what()));
-        return 1;
+        return EndRunWithError(Error);
+    }
+}
+
+// The change report of the older file against the chosen one, with the
+// settings set since the last run (exclusions, decimal separator, charset,
+// report kind), as one download named after the chosen file:
+// "settings.cxf" gives "settings-changes.html" or "settings-changes.csv".
+// Messages and files as after ZanveroRun; 0 when the report was written.
+EMSCRIPTEN_KEEPALIVE int ZanveroCompare() {
+    const TPageState& Page = State();
+    const TPageSettings Settings = StartRun(false);
+    try {
+        if (Page.Input.Name.empty()) throw ECxfError(CxfFileNotFoundText);
+        if (Page.Older.Name.empty()) throw ECxfError(NoOlderFileText);
+        TCompareRequest Request;
+        Request.New = {Page.Input.Path(), Page.Input.Name};
+        Request.Old = {Page.Older.Path(), Page.Older.Name};
+        Request.Format = Settings.ReportFormat;
+        Request.ReportFileName =
+            Stem(Page.Input.Name) + (Settings.ReportFormat == TReportFormat::Csv ? "-changes.csv" : "-changes.html");
+        Request.DecimalSeparator = Settings.DecimalSeparator;
+        Request.Charset = Settings.Charset;
+        SetExclusions(Request.Options, Settings.Exclusions);
+        Request.Options.CsvLiteralNames = Settings.CsvLiteralNames;
+        RunCompare(Request, State().Output);
+        return 0;
+    } catch (const std::exception& Error) {
+        return EndRunWithError(Error);
     }
 }
 
@@ -352,7 +422,7 @@ EMSCRIPTEN_KEEPALIVE void ZanveroReleaseFiles() {
 // gives "settings-html.zip"; "" when the run wrote one file to download as
 // it is.
 EMSCRIPTEN_KEEPALIVE const char* ZanveroArchiveName() {
-    return Hand(State().OutputArePages ? Stem(State().InputName) + "-html.zip" : std::string());
+    return Hand(State().OutputArePages ? Stem(State().Input.Name) + "-html.zip" : std::string());
 }
 
 // How many bytes of a file the loader reads; the page reads no more of a

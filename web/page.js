@@ -1,6 +1,7 @@
-// The browser page: reads the chosen .cxf file into memory, hands it with the
-// settings to the WebAssembly module (the core's converter and the window's
-// export run), and offers what the run wrote as downloads. The conversion
+// The browser page: reads the chosen .cxf file (and an older one to compare
+// it with) into memory, hands it with the settings to the WebAssembly module
+// (the core's converter, the window's export run and the comparison), and
+// offers what the run wrote as downloads. The conversion
 // itself, the run's order of steps, its messages, the output names and the
 // rules the window applies too (head text, decimal separator, exclusions,
 // the error box's text) all come from the module. Values cross to the module
@@ -14,12 +15,22 @@
   const ExclusionPrefix = 'exclude-';
 
   let core = null;          // the module, once it is ready
-  let chosenFile = '';      // the name of the file in the module, '' when none
-  let waitingFile = null;   // a file picked before the module was ready
   let headText = null;      // the head text as the editor shows it; null: the built-in one
   let separatorChosen = false;  // the user picked the decimal separator, here or on an earlier visit
-  let picks = 0;            // files picked so far; only the last one is taken
   let busy = false;
+
+  // The two files the page hands the module, each by the name of its slot
+  // there, with its file control and the line that shows what it holds.
+  function fileSlot(name, inputId, summaryId) {
+    return {
+      name, inputId, summaryId,
+      chosen: '',     // the name of the file in the module, '' when none
+      waiting: null,  // a file picked before the module was ready
+      picks: 0,       // files picked so far; only the last one is taken
+    };
+  }
+  const Input = fileSlot('input', 'cxf-file', 'file-summary');
+  const Older = fileSlot('older', 'older-file', 'older-summary');
 
   // What the page measured: when it became ready, and the last export's
   // steps (read by the measurements, shown nowhere).
@@ -156,6 +167,7 @@
     },
     charset: list('charset'),
     'csv-names': list('csv-names'),
+    'report-kind': list('report-kind'),
     'head-text': {
       get: () => (headText !== null ? headText : undefined),
       show: (value) => { if (typeof value === 'string') headText = value; },
@@ -237,26 +249,36 @@
     return String(error && error.message ? error.message : error);
   }
 
-  // --- the chosen file --------------------------------------------------
+  // --- the chosen files -------------------------------------------------
 
-  function describeFile() {
-    if (!chosenFile) {
-      $('file-summary').textContent = '';
+  function describeFile(slot) {
+    if (!slot.chosen) {
+      $(slot.summaryId).textContent = '';
       return;
     }
-    const summary = withCString($('charset').value, (charset) => text(core._ZanveroDescribe(charset)));
-    $('file-summary').textContent = chosenFile + ': ' + summary;
+    const summary = withCString(slot.name, (name) => withCString($('charset').value,
+      (charset) => text(core._ZanveroDescribe(name, charset))));
+    $(slot.summaryId).textContent = slot.chosen + ': ' + summary;
+  }
+
+  function describeFiles() {
+    describeFile(Input);
+    describeFile(Older);
+  }
+
+  function setFile(slot, name, buffer, size) {
+    return withCString(slot.name, (key) => withCString(name, (pointer) => core._ZanveroSetFile(key, pointer, buffer, size)));
   }
 
   // A file picked before the module is ready is taken once it is.
-  function pickFile(file) {
+  function pickFile(slot, file) {
     if (!file) return;
-    if (core) takeFile(file);
-    else waitingFile = file;
+    if (core) takeFile(slot, file);
+    else slot.waiting = file;
   }
 
-  async function takeFile(file) {
-    const pick = ++picks;
+  async function takeFile(slot, file) {
+    const pick = ++slot.picks;
     let bytes;
     try {
       // The loader reads only the start of a file; a large file dropped by
@@ -264,21 +286,20 @@
       // loader needs keeps a longer file longer.
       bytes = new Uint8Array(await file.slice(0, core._ZanveroImageSize() + 1).arrayBuffer());
     } catch (error) {
-      if (pick !== picks) return;
+      if (pick !== slot.picks) return;
       // The file picked before is no longer the chosen one either.
-      withCString('', (name) => core._ZanveroSetInput(name, 0, 0));
-      chosenFile = '';
-      $('cxf-file').value = '';
-      describeFile();
+      setFile(slot, '', 0, 0);
+      slot.chosen = '';
+      $(slot.inputId).value = '';
+      describeFile(slot);
       reportError(file.name + ': ' + errorText(error));
       return;
     }
     // A file picked later has been (or is being) taken: it stays chosen.
-    if (pick !== picks) return;
-    const status = withBytes(bytes,
-      (buffer) => withCString(file.name, (name) => core._ZanveroSetInput(name, buffer, bytes.length)));
-    chosenFile = status === 0 ? file.name : '';
-    describeFile();
+    if (pick !== slot.picks) return;
+    const status = withBytes(bytes, (buffer) => setFile(slot, file.name, buffer, bytes.length));
+    slot.chosen = status === 0 ? file.name : '';
+    describeFile(slot);
   }
 
   // --- the head text editor ---------------------------------------------
@@ -375,7 +396,9 @@
     download(archive, [zipped], 'application/zip');
   }
 
-  function runInModule() {
+  // Hands the settings to the module and starts run (_ZanveroRun or
+  // _ZanveroCompare); what it wrote and said.
+  function runInModule(run) {
     const started = performance.now();
     for (const [name, setting] of Object.entries(Settings)) {
       if (setting.pageOnly) continue;
@@ -385,7 +408,7 @@
           throw new Error(`The module knows no ${name} "${item}"`);
       }
     }
-    core._ZanveroRun();
+    run();
     const files = [];
     const fileCount = core._ZanveroFileCount();
     for (let i = 0; i < fileCount; ++i) {
@@ -403,19 +426,20 @@
     return new Promise((resolve) => requestAnimationFrame(() => setTimeout(resolve, 0)));
   }
 
-  async function startExport() {
+  // One run of the module from the button: its busy caption while a file
+  // is chosen, then the downloads and the run's message.
+  async function startRun(button, run) {
     if (busy || !core) return;
     busy = true;
-    const button = $('export-start');
     const caption = button.innerHTML;
     try {
-      if (chosenFile) {
+      if (Input.chosen) {
         button.textContent = moduleText('busy-caption');
         button.setAttribute('aria-busy', 'true');
         await nextPaint();
       }
       const started = performance.now();
-      const result = runInModule();
+      const result = runInModule(run);
       if (result.files.length > 0) await deliver(result.archive, result.files);
       window.zanveroTimings.total = performance.now() - started;
       // The run's message, or what writing into a folder left as it was.
@@ -433,7 +457,8 @@
   // --- wiring -----------------------------------------------------------
 
   function wire() {
-    $('cxf-file').addEventListener('change', (event) => pickFile(event.target.files[0]));
+    $('cxf-file').addEventListener('change', (event) => pickFile(Input, event.target.files[0]));
+    $('older-file').addEventListener('change', (event) => pickFile(Older, event.target.files[0]));
     document.addEventListener('dragover', (event) => {
       event.preventDefault();
       $('drop-zone').classList.add('dragging');
@@ -442,11 +467,14 @@
     document.addEventListener('drop', (event) => {
       event.preventDefault();
       $('drop-zone').classList.remove('dragging');
-      if (event.dataTransfer && event.dataTransfer.files.length > 0) pickFile(event.dataTransfer.files[0]);
+      // Onto the comparison, the older file; anywhere else, the file to convert.
+      const slot = event.target.closest && event.target.closest('#compare') ? Older : Input;
+      if (event.dataTransfer && event.dataTransfer.files.length > 0) pickFile(slot, event.dataTransfer.files[0]);
     });
 
     // Click covers the mouse, Enter and Space.
-    $('export-start').addEventListener('click', startExport);
+    $('export-start').addEventListener('click', () => startRun($('export-start'), () => core._ZanveroRun()));
+    $('compare-start').addEventListener('click', () => startRun($('compare-start'), () => core._ZanveroCompare()));
     $('html-header').addEventListener('click', openHeaderEditor);
     $('header-ok').addEventListener('click', acceptHeadText);
     $('header-abort').addEventListener('click', () => $('header-editor').close());
@@ -458,9 +486,9 @@
     });
 
     $('decimal-separator').addEventListener('change', () => { separatorChosen = true; });
-    for (const control of document.querySelectorAll('#export-type input, #exclusions input, #options select, #html-target'))
+    for (const control of document.querySelectorAll('#export-type input, #exclusions input, #options select, #html-target, #report-kind'))
       control.addEventListener('change', saveSettings);
-    $('charset').addEventListener('change', describeFile);
+    $('charset').addEventListener('change', describeFiles);
   }
 
   async function start() {
@@ -479,9 +507,11 @@
     for (const control of document.querySelectorAll('[data-needs-module]')) control.disabled = false;
     // The user may have gone on to another control while the page loaded.
     if (document.activeElement === document.body) $('export-start').focus();
-    const file = waitingFile || $('cxf-file').files[0];
-    waitingFile = null;
-    if (file) await takeFile(file);
+    for (const slot of [Input, Older]) {
+      const file = slot.waiting || $(slot.inputId).files[0];
+      slot.waiting = null;
+      if (file) await takeFile(slot, file);
+    }
     window.zanveroReadyAt = performance.now();
     $('page').dataset.ready = 'true';
   }

@@ -18,6 +18,10 @@ _zanvero_cli() {
             _filedir
             return
             ;;
+        --compare)
+            _filedir cxf
+            return
+            ;;
         --charset)
             COMPREPLY=($(compgen -W 'windows-1252 utf-8' -- "$cur"))
             return
@@ -43,7 +47,7 @@ _zanvero_cli() {
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--format --output --exclude --decimal-separator
-            --head-text --charset --literal-names --help --version' -- "$cur"))
+            --head-text --charset --literal-names --compare --help --version' -- "$cur"))
         return
     fi
     _filedir cxf

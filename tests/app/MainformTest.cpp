@@ -21,6 +21,7 @@
 #include "FakeAppServices.h"
 #include "HtmlHeaderEditWindowUnit.h"
 #include "MainformUnit.h"
+#include "TestNames.h"
 
 namespace fs = std::filesystem;
 using Texts = std::vector<QString>;
@@ -96,7 +97,7 @@ TEST_F(MainformTest, TextsAndInitialStates) {
     for (QWidget* W = Form.ExportStartButton; Chain.empty() || W != Form.ExportStartButton; W = W->nextInFocusChain())
         if (W->focusPolicy() & Qt::TabFocus) Chain.push_back(W);
     const std::vector<QWidget*> Expected{
-        Form.ExportStartButton, Form.ExportTypeRadioGroup->Item(0), Form.ExportTypeRadioGroup->Item(1),
+        Form.ExportStartButton, Form.CompareButton, Form.ExportTypeRadioGroup->Item(0), Form.ExportTypeRadioGroup->Item(1),
         Form.ExportTypeRadioGroup->Item(2), Form.ExportTypeRadioGroup->Item(3), Form.ExcludeTransponderUFCheckBox,
         Form.ExcludeChannelUFCheckBox, Form.ExcludeSatelliteUFCheckBox, Form.ExcludeChannelVPIDCheckBox, Form.Button1};
     EXPECT_EQ(Chain, Expected);
@@ -366,5 +367,124 @@ TEST_F(MainformTest, WindowsOpenInsideASmallScreen) {
     Editor.show();
     EXPECT_EQ(Editor.pos(), QPoint(900, 700));
 }
+
+// --- the comparison with an older file ------------------------------------
+
+class MainformCompareTest : public MainformTest {
+protected:
+    // The chosen file; the older one names its channel "Rai Uno".
+    QString ChooseFiles(TMainform& Form) {
+        testsupport::CxfImageBuilder Older;
+        Older.Satellite(0, {"Hotbird", 130});
+        Older.Transponder(0, {12111, 27500, 0, 0, 318, 5});
+        Older.Channel(0, {"Rai Uno", 0, 160, 161, 160, 0, 3401});
+        Older.WriteTo(Dir / "Sicherung" / "alt.cxf");
+        const QString Chosen = WriteCxf();
+        Form.ChooseCxfFile(Chosen);
+        return Chosen;
+    }
+    void SetUp() override { fs::create_directories(Dir / "Sicherung"); }
+};
+
+TEST_F(MainformCompareTest, ButtonAndDialogsSpeakGerman) {
+    TMainform Form(Services);
+    EXPECT_EQ(Form.CompareButton->text(), "&Vergleichen…");
+    EXPECT_EQ(Form.CompareButton->geometry().left(), Form.ExportStartButton->geometry().right() + 7);
+    EXPECT_EQ(Form.CompareButton->geometry().right(), Form.GroupBox1->geometry().right());
+    EXPECT_EQ(Form.CompareOpenDialog->windowTitle(), "Ältere .cxf-Datei zum Vergleich wählen");
+    EXPECT_EQ(Form.ReportSaveDialog->windowTitle(), "Änderungsbericht speichern");
+    EXPECT_EQ(Form.ReportSaveDialog->nameFilters().join('|'),
+              "Änderungsbericht als HTML-Seite (*.html)|Änderungsbericht als CSV-Datei (*.csv)");
+    EXPECT_FALSE(Form.ReportSaveDialog->testOption(QFileDialog::DontConfirmOverwrite));
+}
+
+struct TReportCase {
+    const char* Label;
+    const char* FileName;  // as the save dialog answers
+    bool CsvFilter;        // the filter chosen in it
+    bool Csv;              // the report's format
+};
+
+void PrintTo(const TReportCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class MainformReport : public MainformCompareTest, public testing::WithParamInterface<TReportCase> {};
+
+TEST_P(MainformReport, IsWrittenInTheFormatOfItsNameOrFilter) {
+    TMainform Form(Services);
+    const QString Chosen = ChooseFiles(Form);
+    if (GetParam().CsvFilter) Form.ReportSaveDialog->selectNameFilter(CsvReportFilter);
+    Services.FileAnswers = {Q(Dir / "Sicherung" / "alt.cxf"), Q(Dir / "Berichte" / GetParam().FileName)};
+    fs::create_directories(Dir / "Berichte");
+    Form.CompareButton->click();
+
+    EXPECT_EQ(Shown(), Texts{});
+    ASSERT_EQ(Services.FileDialogs.size(), 2u);
+    EXPECT_EQ(Services.FileDialogs[0].Title, "Ältere .cxf-Datei zum Vergleich wählen");
+    EXPECT_EQ(Services.FileDialogs[0].Directory, QDir::fromNativeSeparators(Q(Dir.Path())));
+    EXPECT_EQ(Services.FileDialogs[1].Directory, QDir::fromNativeSeparators(Q(Dir.Path())));
+    EXPECT_EQ(Form.ReportSaveDialogInitialDir, Q(Dir / "Berichte"));
+    const std::string Report = testsupport::ReadFileBytes(Dir / "Berichte" / GetParam().FileName);
+    if (GetParam().Csv) {
+        EXPECT_NE(Report.find("\"Channel_Name\";\"Rai Uno\";\"Rai 1\"\r\n"), std::string::npos) << Report;
+    } else {
+        EXPECT_NE(Report.find("<td>Kanalname</td><td>Rai Uno</td><td>Rai 1</td>"), std::string::npos) << Report;
+        EXPECT_NE(Report.find(ToCoreText(Chosen)), std::string::npos) << "names the chosen file";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, MainformReport,
+                         testing::Values(TReportCase{"Html", "bericht.html", false, false},
+                                         TReportCase{"CsvByName", "bericht.CSV", false, true},
+                                         TReportCase{"HtmByName", "bericht.htm", true, false},
+                                         TReportCase{"CsvByFilter", "bericht.txt", true, true},
+                                         TReportCase{"HtmlByFilter", "bericht", false, false}),
+                         testsupport::LabelName());
+
+struct TCompareFailureCase {
+    const char* Label;
+    const char* Chosen;  // "" for none; the chosen file is written unless it names "fehlt"
+    std::vector<const char*> Answers;  // of the two dialogs, in order; nullptr cancels
+    const char* Message;  // shown, after the file's full path where it names one
+    std::size_t Dialogs;
+};
+
+void PrintTo(const TCompareFailureCase& Case, std::ostream* Out) { *Out << Case.Label; }
+
+class MainformCompareFailure : public MainformCompareTest, public testing::WithParamInterface<TCompareFailureCase> {};
+
+TEST_P(MainformCompareFailure, ShowsWhyAndKeepsTheOldReport) {
+    const TCompareFailureCase& Case = GetParam();
+    TMainform Form(Services);
+    ChooseFiles(Form);
+    if (std::string(Case.Chosen).empty())
+        Form.CxfFileNameLabel->clear();
+    else
+        Form.ChooseCxfFile(Q(Dir / Case.Chosen));
+    testsupport::WriteFileBytes(Dir / "bericht.html", "the report of last week");
+    for (const char* Answer : Case.Answers)
+        Services.FileAnswers.push_back(Answer ? std::optional<QString>(Q(Dir / Answer)) : std::nullopt);
+    Form.CompareButton->click();
+
+    const std::string Message = Case.Message;
+    const std::size_t Colon = Message.find(": ");
+    EXPECT_EQ(Shown(), Message.empty() ? Texts{}
+                       : Colon == std::string::npos
+                           ? Texts{QString::fromStdString(Message)}
+                           : Texts{QDir::toNativeSeparators(Q(Dir / Message.substr(0, Colon))) +
+                                   QString::fromStdString(Message.substr(Colon))});
+    EXPECT_EQ(Services.FileDialogs.size(), Case.Dialogs);
+    EXPECT_EQ(testsupport::ReadFileBytes(Dir / "bericht.html"), "the report of last week");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, MainformCompareFailure,
+    testing::Values(
+        TCompareFailureCase{"NoFileChosen", "", {}, ".cxf-Datei nicht gefunden.", 0},
+        TCompareFailureCase{"ChosenFileMissing", "fehlt.cxf", {}, "fehlt.cxf: File not found.", 0},
+        TCompareFailureCase{"OlderFileMissing", "hotbird.cxf", {"weg.cxf", "bericht.html"}, "weg.cxf: File not found.",
+                            2},
+        TCompareFailureCase{"OlderFileCancelled", "hotbird.cxf", {nullptr}, "", 1},
+        TCompareFailureCase{"ReportCancelled", "hotbird.cxf", {"Sicherung/alt.cxf", nullptr}, "", 2}),
+    testsupport::LabelName());
 
 }  // namespace

@@ -107,7 +107,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {"--format", "csv", "--output", "OUT", "--decimal-separator", "\xE2\x80\xA2", "IN"},
                    "--decimal-separator \"\xE2\x80\xA2\" is not a printable Windows-1252 character"},
         TUsageCase{"UnknownOption", {"--format", "csv", "--output", "OUT", "--bogus", "IN"}, "Unknown option 'bogus'."},
-        TUsageCase{"OptionWithoutValue", {"IN", "--format"}, "Missing value after '--format'."}),
+        TUsageCase{"OptionWithoutValue", {"IN", "--format"}, "Missing value after '--format'."},
+        TUsageCase{"CompareToSql", {"--compare", "IN", "--format", "sql", "--output", "OUT", "IN"},
+                   "the change report has no format \"sql\" (expected csv or html)"},
+        TUsageCase{"CompareWithHeadText",
+                   {"--compare", "IN", "--format", "html", "--output", "OUT", "--head-text", "IN", "IN"},
+                   "--head-text does not apply to --compare"},
+        TUsageCase{"CompareWithoutFile", {"--compare=", "--format", "csv", "--output", "OUT", "IN"},
+                   "--compare needs the older .cxf file"}),
     [](const testing::TestParamInfo<TUsageCase>& Info) { return std::string(Info.param.Label); });
 
 // A name that a spreadsheet would run, guarded unless the option says not to.
@@ -119,6 +126,16 @@ TEST_F(CliTest, LiteralNamesTurnTheFormulaGuardOff) {
     const TResult Literal = RunCli({"--format", "csv", "--output", "-", "--literal-names", Input});
     EXPECT_THAT(Guarded.Out, HasSubstr(";\"'=1+1\";"));
     EXPECT_THAT(Literal.Out, HasSubstr(";\"=1+1\";"));
+}
+
+// The option acts on a change report's names as on the CSV file's.
+TEST_F(CliTest, LiteralNamesActOnTheChangeReport) {
+    const std::string Old = CliImage().WriteTo(Dir / "old.cxf").string();
+    CliImage().Channel(0, {"=1+1", 0, 101, 102, 101, 104, 28106}).WriteTo(Input);
+    const TResult Guarded = RunCli({"--compare", Old, "--format", "csv", "--output", "-", Input});
+    const TResult Literal = RunCli({"--compare", Old, "--format", "csv", "--output", "-", "--literal-names", Input});
+    EXPECT_THAT(Guarded.Out, HasSubstr(";\"Das Erste\";\"'=1+1\"\r\n"));
+    EXPECT_THAT(Literal.Out, HasSubstr(";\"Das Erste\";\"=1+1\"\r\n"));
 }
 
 TEST_F(CliTest, HelpAndVersionExitWithZero) {
@@ -191,6 +208,12 @@ INSTANTIATE_TEST_SUITE_P(
         TFailureCase{"HeadTextIsADirectory",
                      {"--format", "html", "--output", "DIR/out", "--head-text", "DIR/pages", "DIR/in.cxf"},
                      "Cannot open file \"DIR/pages\". Is a directory"},
+        TFailureCase{"CompareOlderMissing",
+                     {"--compare", "DIR/none.cxf", "--format", "csv", "--output", "DIR/existing.out", "DIR/in.cxf"},
+                     "DIR/none.cxf: File not found"},
+        TFailureCase{"CompareNewerTooShort",
+                     {"--compare", "DIR/in.cxf", "--format", "html", "--output", "DIR/existing.out", "DIR/short.cxf"},
+                     "DIR/short.cxf: Read beyond end of file"},
         TFailureCase{"HeadTextUnderAFile",
                      {"--format", "html", "--output", "DIR/pages", "--head-text", "DIR/short.cxf/x", "DIR/in.cxf"},
                      "Cannot open file \"DIR/short.cxf/x\". Not a directory"}),
@@ -247,6 +270,28 @@ TEST_P(CliStandardOutput, EqualsTheFileOutput) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, CliStandardOutput, testing::Values("csv", "sql"),
+                         [](const auto& Info) { return testsupport::TestName(Info.param); });
+
+// The change report against an older file in which "Das Erste" had another
+// name: one file either way, to a file or to standard output alike.
+class CliCompare : public CliTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(CliCompare, ReportOnStandardOutputEqualsTheFile) {
+    CxfImageBuilder Older = CliImage();
+    Older.Channel(0, {"ARD", 0, 101, 102, 101, 104, 28106});
+    const std::string Old = Older.WriteTo(Dir / "old.cxf").string();
+    const std::string File = (Dir / "report").string();
+    const TResult ToFile = RunCli({"--compare", Old, "--format", GetParam(), "--output", File, Input});
+    const TResult ToStdout = RunCli({"--compare", Old, "--format", GetParam(), "--output", "-", Input});
+    ASSERT_EQ(ToFile.Exit, 0) << ToFile.Err;
+    ASSERT_EQ(ToStdout.Exit, 0) << ToStdout.Err;
+    EXPECT_EQ(ToFile.Out + ToFile.Err + ToStdout.Err, "");
+    EXPECT_EQ(ToStdout.Out, ReadFileBytes(File));
+    EXPECT_THAT(ToStdout.Out, HasSubstr("Das Erste"));
+    EXPECT_THAT(ToStdout.Out, HasSubstr(std::string(GetParam()) == "csv" ? "\"changed\"" : "Ge&auml;ndert"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, CliCompare, testing::Values("csv", "html"),
                          [](const auto& Info) { return testsupport::TestName(Info.param); });
 
 struct TExcludeCase {

@@ -14,6 +14,7 @@
 
 #include "CsvHtmlTestSupport.h"
 #include "CxfCSVExporterUnit.h"
+#include "CxfChangeReportUnit.h"
 #include "CxfHTMLExporterUnit.h"
 #include "DemoCxf.h"
 #include "TestNames.h"
@@ -352,6 +353,31 @@ TEST_P(CsvCalcTest, NoNameRunsAsAFormula) {
     const std::string Literal = testsupport::ReadFileBytes(Dir / "literal.fods");
     EXPECT_EQ(Occurrences(Literal, "table:formula="), FormulaCells);
     EXPECT_EQ(Occurrences(Literal, "table:formula=\"of:=HYPERLINK([.D2])\""), 1u);
+}
+
+// The change report between the realistic image and an older version of
+// it: every kind of entry, names that need escaping in both character sets,
+// file names that are not UTF-8 and hold a control character.
+TEST_P(HtmlXmllintTest, ChangeReportIsValidXhtml) {
+    const auto Program = RequireProgram("xmllint");
+    ASSERT_FALSE(Program.empty());
+    CxfImageBuilder OldImage = RealisticImage();
+    OldImage.Satellite(1, {"Hot&Bird", 130})
+        .Transponder(2, {TpWord(10993, 1), 27500, 1, 0, 318, 12000})
+        .Channel(2, {"Sat.1 <&> Pro7 \"x\"", 0, 102, 200, 300, 400, 502})
+        .Channel(5, {"", 0x3FF});
+    auto Old = LoadImage(OldImage, ',', GetParam());
+    auto New = LoadImage(RealisticImage(), ',', GetParam());
+    TExportOptions Options;
+    Options.ExcludeChannelUF = true;
+    TempDir Dir;
+    const std::string Page = (Dir / "report.html").string();
+    TCxfHTMLChangeReport().Write(TChannelChanges(*Old, *New, Options), {"alt <&>\x85\x01.cxf", "T\xC3\xBCrk.cxf"},
+                                 Page);
+    const TCommandResult Result = Xmllint(Program, {Page});
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Output;
+    EXPECT_EQ(Result.Output, "");
+    EXPECT_NE(testsupport::ReadFileBytes(Page).find("Ge&auml;ndert</td>"), std::string::npos);
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ expect "zanvero-cli --l" "--literal-names"
 expect "zanvero-cli --literal-names " "a.cxf dir"
 expect "zanvero-cli --format csv --output - " "a.cxf dir"
 expect "zanvero-cli --head-text " "a.cxf b.txt dir"
+expect "zanvero-cli --compare " "a.cxf dir"
+expect "zanvero-cli --co" "--compare"
 
 [[ $failures -eq 0 ]] && echo "all completions as expected"
 exit $((failures > 0))

@@ -167,6 +167,25 @@ CxfImageBuilder MaximalImage() {
     return B;
 }
 
+CxfImageBuilder ChangedMaximalImage() {
+    CxfImageBuilder B = MaximalImage();
+    for (int t = 0; t < TransponderCount; t += 10) {
+        const std::size_t Record = B.TransponderRecord(t);
+        B.PutWord(Record, static_cast<std::uint16_t>(B.Bytes()[Record] | B.Bytes()[Record + 1] << 8) + 1);
+    }
+    for (int Record = 0; Record < ChannelCount; ++Record) {
+        const std::size_t At = B.ChannelRecord(Record);
+        if (Record % 50 == 0) B.PutWord(At + 10, 0x3FF);
+        if (Record % 50 == 25) B.PutWord(At + 8, static_cast<std::uint16_t>(40000 + Record));
+        if (Record % 20 == 10) {
+            std::string Name = "Umbenannt " + std::to_string(Record);
+            Name.resize(NameFieldSize, '\0');
+            B.PutBytes(At + 12, Name);
+        }
+    }
+    return B;
+}
+
 CxfImageBuilder MarkerImage() {
     CxfImageBuilder B = MaximalImage();
     for (int Record = 0; Record < ChannelCount; ++Record) {

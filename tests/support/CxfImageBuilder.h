@@ -110,6 +110,11 @@ namespace testsupport {
 // satellite and names that need escaping in every format.
 CxfImageBuilder MaximalImage();
 
+// MaximalImage after a scan that changed a good part of it: one channel in
+// twenty renamed, one in fifty gone and another one in fifty new (a service
+// ID of its own), and every tenth transponder retuned.
+CxfImageBuilder ChangedMaximalImage();
+
 // The worst case for the package list: the satellites and transponders of
 // MaximalImage, and every one of the 2500 channels a package marker with a
 // name of its own, alike up to its last characters.

@@ -3,21 +3,23 @@
 // from a static web server, and compares every download byte for byte with
 // what the native zanvero-cli writes for the same settings: the CSV file, the
 // SQL dump and every page in the ZIP, in both character sets, with all four
-// exclusions and with two pairs of them that tell each from the others, and a
-// file with names that a spreadsheet would run, guarded and literal. Steps
-// (below) is the scenario: also the pages written into a folder (one in
-// memory) over a start page of the user's own and over an earlier overview,
-// the page's messages and their icons (a file too short and one that is no
-// .cxf file), dropped files, the busy caption, the head text editor, the
-// settings surviving a reload, the decimal separator of the browser's
-// language (in Chromium also English, then German), every control pressed
-// before the module is ready, no request to anything but the page's own files
-// and no console error, and an accessibility audit (axe-core, WCAG 2.1 A and
-// AA and best practice) at rest, with a file chosen, with the head text
-// editor open and with a message box open. Prints each run's time from
-// navigation to ready and of converting the largest possible file to the HTML
-// pages' ZIP (reported, not checked), and saves two screenshots per run: after
-// an export (RUN.png) and with an error message (RUN-message.png).
+// exclusions and with two pairs of them that tell each from the others, a
+// file with names that a spreadsheet would run, guarded and literal, and the
+// change report against an older file in both kinds. Steps (below) is the
+// scenario: also the pages written into a folder (one in memory) over a start
+// page of the user's own and over an earlier overview, the page's messages
+// and their icons (a file too short and one that is no .cxf file), dropped
+// files, the busy caption, the head text editor, the settings surviving a
+// reload, the decimal separator of the browser's language (in Chromium also
+// English, then German), every control pressed before the module is ready,
+// no request to anything but the page's own files and no console error, and
+// an accessibility audit (axe-core, WCAG 2.1 A and AA and best practice) at
+// rest, with a file chosen, with the head text editor open and with a message
+// box open. Prints each run's time from navigation to ready and of
+// converting the largest possible file to the HTML pages' ZIP (reported, not
+// checked), and saves three screenshots per run: after an export (RUN.png),
+// after a comparison (RUN-compare.png) and with an error message
+// (RUN-message.png).
 //   node check-page.mjs [--site DIR] [RUN...]
 //   node check-page.mjs [--site DIR] --measure IMAGE [COUNT] [RUN...]
 // RUN is chromium, firefox, webkit (German), chromium-c (the accepted
@@ -40,6 +42,7 @@ import { startEngine, within } from './engines.mjs';
 const Root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const Cli = path.join(Root, 'build/default/cli/zanvero-cli');
 const MakeMaximal = path.join(Root, 'build/default/bench/zanvero-make-maximal');
+const MakeSamples = path.join(Root, 'build/default/tools/zanvero-make-samples');
 const Demo = path.join(Root, 'samples/demo.cxf');
 const Output = path.join(Root, 'build/web/check');
 const AxeSource = fs.readFileSync(fileURLToPath(import.meta.resolve('axe-core/axe.min.js')), 'utf8');
@@ -139,20 +142,22 @@ async function takeMessage(engine) {
   return message;
 }
 
-async function chooseFile(engine, file) {
-  await engine.upload('cxf-file', file);
+// Chooses the file to convert, or with input and summary the older one of
+// a comparison; returns the line that shows what it holds.
+async function chooseFile(engine, file, input = 'cxf-file', summary = 'file-summary') {
+  await engine.upload(input, file);
   const prefix = path.basename(file) + ':';
-  return waitFor('the summary of ' + file, () => engine.run((start) => {
-    const text = document.getElementById('file-summary').textContent;
+  return waitFor('the summary of ' + file, () => engine.run((id, start) => {
+    const text = document.getElementById(id).textContent;
     return text.startsWith(start) && text;
-  }, prefix));
+  }, summary, prefix));
 }
 
-// Drops a file of the demo's bytes onto the page for each name in turn, at
-// once; reading those in slow takes a second, and "unreadable.cxf" fails as
-// a file that has gone away does.
-async function dropFiles(engine, names, slow = []) {
-  await engine.run((demo, names, slow) => {
+// Drops a file of the demo's bytes onto the page (onto the element target)
+// for each name in turn, at once; reading those in slow takes a second, and
+// "unreadable.cxf" fails as a file that has gone away does.
+async function dropFiles(engine, names, slow = [], target = 'export-type') {
+  await engine.run((demo, names, slow, target) => {
     const bytes = Uint8Array.from(atob(demo), (c) => c.charCodeAt(0));
     if (!window.originalSlice) window.originalSlice = Blob.prototype.slice;
     Blob.prototype.slice = function (...range) {
@@ -167,10 +172,10 @@ async function dropFiles(engine, names, slow = []) {
     for (const name of names) {
       const transfer = new DataTransfer();
       transfer.items.add(new File([bytes], name));
-      document.getElementById('export-type').dispatchEvent(
+      document.getElementById(target).dispatchEvent(
         new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
     }
-  }, fs.readFileSync(Demo).toString('base64'), names, slow);
+  }, fs.readFileSync(Demo).toString('base64'), names, slow, target);
 }
 
 // The page's own messages: for an HTML export that writes no page and for a
@@ -301,6 +306,7 @@ const Steps = [
   ['no usable file', noUsableFile],
   ['dropping', dropping],
   ['exports with every exclusion', exportsWithEveryExclusion],
+  ['change report', changeReport],
   ['into a folder', intoAFolder],
   ['head text', headTextStep],
   ['settings after a reload', settingsAfterReload],
@@ -455,6 +461,55 @@ async function exportsWithEveryExclusion(ctx) {
   const other = await takeMessage(engine);
   check(other.text.startsWith('Spezielles Ausgabeformat erwünscht? ') && other.icon === 'information',
         'fourth export type: ' + JSON.stringify(other));
+}
+
+// What the native converter writes as the change report of the chosen file
+// (settings.cxf) against OLDER, both in the work folder and named as the page
+// names them; its standard error for a file that cannot be loaded.
+function nativeReport(work, older, kind, options, separator) {
+  const out = path.join(fs.mkdtempSync(path.join(work, 'native-')), 'report');
+  const run = spawnSync(Cli, ['--compare', older, '--format', kind, '--output', out, '--decimal-separator', separator,
+                              ...options, 'settings.cxf'], { cwd: work, encoding: 'utf8' });
+  return run.status === 0 ? fs.readFileSync(out) : run.stderr.replace(/^zanvero-cli: /, '').trim();
+}
+
+// The change report of the chosen file against an older one (the demo file
+// after a later scan) with the settings of the step before, as a page and as
+// a CSV file; without the older file, and with one that cannot be loaded, a
+// message and no download.
+async function changeReport(ctx) {
+  const { engine, check, files } = ctx;
+  const { work, downloads } = files;
+  fs.rmSync(downloads, { recursive: true, force: true });
+  fs.mkdirSync(downloads);
+  await engine.click('compare-start');
+  const none = await takeMessage(engine);
+  check(none.text === 'Keine ältere .cxf-Datei zum Vergleich gewählt.' && none.icon === 'error',
+        'a comparison without the older file: ' + JSON.stringify(none));
+  await chooseFile(engine, files.short, 'older-file', 'older-summary');
+  await engine.click('compare-start');
+  const short = await takeMessage(engine);
+  const loader = nativeReport(work, path.basename(files.short), 'csv', [], ctx.separator) + '.';
+  check(short.text === loader && short.icon === 'error', `an older file that cannot be loaded: ${JSON.stringify(short)}`);
+  await delay(300);
+  check(fs.readdirSync(downloads).length === 0, 'no download after a failed comparison');
+
+  await chooseFile(engine, files.older, 'older-file', 'older-summary');
+  for (const kind of ['html', 'csv']) {
+    await engine.choose('report-kind', kind);
+    const report = await download(downloads, 'settings-changes.' + kind, () => engine.click('compare-start'));
+    const expected = nativeReport(work, path.basename(files.older), kind, ['--exclude', 'all'], ctx.separator);
+    check(Buffer.isBuffer(expected) && report.equals(expected), `the change report as ${kind}, as the native one`);
+  }
+  await delay(300);
+  await engine.screenshot(path.join(Output, ctx.run + '-compare.png'));
+  check(!(await messageOpen(engine)), 'no message after a comparison');
+
+  // A file dropped onto the comparison is the older one.
+  await dropFiles(engine, ['dropped-backup.cxf'], [], 'compare');
+  await waitFor('the dropped older file', () => engine.run(
+    () => document.getElementById('older-summary').textContent.startsWith('dropped-backup.cxf:')));
+  check((await summaryShown(engine)).startsWith('settings.cxf:'), 'a drop onto the comparison keeps the file to convert');
 }
 
 // In the page: a folder in memory as the one the user picks, holding index
@@ -705,7 +760,8 @@ async function beforeReady(ctx) {
     .map((control) => ({ id: control.id, tag: control.tagName, type: control.type, disabled: control.disabled,
                          checked: control.checked,
                          other: control.tagName === 'SELECT' ? Array.from(control.options).find((o) => !o.selected).value : null })));
-  check(controls.filter((control) => control.disabled).map((control) => control.id).join() === 'html-header,export-start',
+  check(controls.filter((control) => control.disabled).map((control) => control.id).join() ===
+          'html-header,export-start,compare-start',
         'the controls that need the module wait for it: ' + JSON.stringify(controls.filter((control) => control.disabled)));
   for (const control of controls) {
     if (control.tag === 'SELECT') await engine.choose(control.id, control.other);
@@ -788,7 +844,8 @@ async function main() {
     const files = { work, site, downloads: path.join(work, 'downloads'), short: path.join(work, 'short.cxf'),
                     notCxf: path.join(work, 'zeros.cxf'), demo: path.join(work, 'settings.cxf'),
                     head: path.join(work, 'head.txt'), maximal: path.join(work, 'maximal.cxf'),
-                    unnamed: path.join(work, 'unnamed.cxf'), formulas: path.join(work, 'formulas.cxf'), proxy };
+                    unnamed: path.join(work, 'unnamed.cxf'), formulas: path.join(work, 'formulas.cxf'),
+                    older: path.join(work, 'backup.cxf'), proxy };
     fs.writeFileSync(files.short, fs.readFileSync(Demo).subarray(0, 1000));
     fs.writeFileSync(files.notCxf, Buffer.alloc(fs.statSync(Demo).size));
     // Bytes past the image's end are ignored by the loader, and the page
@@ -797,6 +854,9 @@ async function main() {
     fs.writeFileSync(files.demo, Buffer.concat([fs.readFileSync(Demo), filler]));
     fs.writeFileSync(files.head, '<title>Senderliste</title>\n\t<!-- Kopf über Übernehmen -->\n');
     execFileSync(MakeMaximal, [files.maximal]);
+    // The demo file after a later scan, as the older file of a comparison.
+    execFileSync(MakeSamples, [path.join(work, 'samples')]);
+    fs.copyFileSync(path.join(work, 'samples', 'changed', 'demo.cxf'), files.older);
     // The demo file with every satellite's name blanked: it loads, and an
     // HTML export of it writes no page.
     const unnamed = Buffer.from(fs.readFileSync(Demo));
